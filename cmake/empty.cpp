@@ -1,0 +1,1 @@
+// Lets a layer build as a library before its first source exists.

@@ -1,0 +1,80 @@
+#include "memory.h"
+
+#include <windows.h>
+#include <cstring>
+
+#include "constant_area.h"
+#include "error_report.h"
+
+namespace {
+HANDLE heap() {
+    static HANDLE h = GetProcessHeap();
+    return h;
+}
+const uint8_t* g_constBegin = ConstantArea;
+const uint8_t* g_constEnd = ConstantArea + kConstantAreaSize;
+volatile long g_live = 0;
+
+[[noreturn]] void AllocationFailed(int32_t size) {
+    char message[64];
+    wsprintfA(message, "\xB7\xD6\xC5\xE4 %d \xD7\xD6\xBD\xDA\xC4\xDA\xB4\xE6\xCA\xA7\xB0\xDC!", size);  // 分配 %d 字节内存失败!
+    RaiseFatalMessage(message);
+}
+}  // namespace
+
+void SetConstantAreaBounds(const uint8_t* begin, const uint8_t* end) {
+    g_constBegin = begin;
+    g_constEnd = end;
+}
+
+bool InConstantArea(const void* p) {
+    const uint8_t* b = static_cast<const uint8_t*>(p);
+    return b >= g_constBegin && b < g_constEnd;
+}
+
+long LiveBlockCount() { return g_live; }
+
+void* TryAllocMemory(int32_t size) {
+    // A negative size can only come from a broken length computation: refuse it like an
+    // allocation the heap cannot satisfy, rather than asking for 4 GB.
+    void* p = size >= 0 ? HeapAlloc(heap(), 0, size > 0 ? size : 1) : nullptr;
+    if (p) InterlockedIncrement(&g_live);
+    return p;
+}
+
+void* AllocMemory(int32_t size) {
+    void* p = TryAllocMemory(size);
+    if (!p) AllocationFailed(size);
+    return p;
+}
+
+void* ReallocMemory(void* block, int32_t size) {
+    if (!block) return AllocMemory(size);
+    if (InConstantArea(block)) {
+        // Constants are never resized in place: copy out what lies before the area's end.
+        void* fresh = AllocMemory(size);
+        int32_t available = static_cast<int32_t>(g_constEnd - static_cast<uint8_t*>(block));
+        memcpy(fresh, block, size < available ? size : available);
+        return fresh;
+    }
+    void* p = size >= 0 ? HeapReAlloc(heap(), 0, block, size > 0 ? size : 1) : nullptr;
+    if (!p) AllocationFailed(size);
+    return p;
+}
+
+void FreeMemory(void* block) {
+    if (!block || InConstantArea(block)) return;
+    HeapFree(heap(), 0, block);
+    InterlockedDecrement(&g_live);
+}
+
+void FreeArray(TypeCode elementKind, void* block) {
+    if (!block || InConstantArea(block)) return;
+    TypeCode kind = KindOf(elementKind);
+    if (kind == kText || kind == kByteSet) {
+        int32_t n = ArrayElementCount(block);
+        void** elements = reinterpret_cast<void**>(ArrayElements(block));
+        for (int32_t i = 0; i < n; ++i) FreeMemory(elements[i]);
+    }
+    FreeMemory(block);
+}

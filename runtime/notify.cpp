@@ -1,0 +1,40 @@
+#include "notify.h"
+
+#include <windows.h>
+
+#include "error_report.h"
+#include "exit_path.h"
+#include "memory.h"
+
+namespace {
+const int kFirstCode = 2000, kLastCode = 2040;
+NotifyHandler g_handlers[kLastCode - kFirstCode + 1];
+}  // namespace
+
+void RegisterNotifyHandler(int32_t code, NotifyHandler handler) {
+    if (code >= kFirstCode && code <= kLastCode) g_handlers[code - kFirstCode] = handler;
+}
+
+int32_t RuntimeNotify(int32_t code, uint32_t first, uint32_t second) {
+    switch (code) {
+    case kNotifyFreeArray:
+        FreeArray(first, reinterpret_cast<void*>(second));
+        return 0;
+    case kNotifyAlloc:
+        // With the no-report flag the caller copes with a failure itself.
+        return reinterpret_cast<int32_t>(second ? TryAllocMemory(first) : AllocMemory(first));
+    case kNotifyFree:
+        FreeMemory(reinterpret_cast<void*>(first));
+        return 0;
+    case kNotifyRealloc:
+        return reinterpret_cast<int32_t>(ReallocMemory(reinterpret_cast<void*>(first), second));
+    case kNotifyFatalError:
+        RaiseFatalMessage(reinterpret_cast<const char*>(first));
+    case kNotifyEndProcess:
+        ExitRuntime(static_cast<int>(first));
+    default:
+        if (code >= kFirstCode && code <= kLastCode && g_handlers[code - kFirstCode])
+            return g_handlers[code - kFirstCode](code, first, second);
+        return 0;
+    }
+}

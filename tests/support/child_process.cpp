@@ -1,0 +1,69 @@
+#include <windows.h>
+
+#include <cstring>
+#include <map>
+#include <string>
+
+#include "test_support.h"
+
+namespace {
+std::map<std::string, ChildCaseBody>& Registry() {
+    static std::map<std::string, ChildCaseBody> cases;
+    return cases;
+}
+}  // namespace
+
+ChildCaseRegistrar::ChildCaseRegistrar(const char* name, ChildCaseBody body) { Registry()[name] = body; }
+
+ChildCaseBody FindChildCase(const char* name) {
+    auto it = Registry().find(name);
+    return it == Registry().end() ? nullptr : it->second;
+}
+
+ChildRun RunChildCase(const char* name) {
+    ChildRun run = {0x7fffffff, ""};
+    char self[MAX_PATH];
+    GetModuleFileNameA(nullptr, self, MAX_PATH);
+    std::string command = std::string("\"") + self + "\" --child=" + name;
+
+    SECURITY_ATTRIBUTES sa = {sizeof(sa), nullptr, TRUE};
+    HANDLE readEnd, writeEnd;
+    if (!CreatePipe(&readEnd, &writeEnd, &sa, 0)) return run;
+    SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
+    STARTUPINFOA si = {};
+    si.cb = sizeof(si);
+    si.dwFlags = STARTF_USESTDHANDLES;
+    si.hStdOutput = writeEnd;
+    si.hStdError = GetStdHandle(STD_ERROR_HANDLE);
+    si.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+    PROCESS_INFORMATION pi;
+    std::string mutableCommand = command;
+    BOOL ok = CreateProcessA(nullptr, &mutableCommand[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi);
+    CloseHandle(writeEnd);
+    if (!ok) {
+        CloseHandle(readEnd);
+        return run;
+    }
+    char buf[4096];
+    DWORD got;
+    while (ReadFile(readEnd, buf, sizeof(buf), &got, nullptr) && got > 0) run.output.append(buf, got);
+    CloseHandle(readEnd);
+    WaitForSingleObject(pi.hProcess, 60000);
+    DWORD code = 0;
+    GetExitCodeProcess(pi.hProcess, &code);
+    run.exitCode = static_cast<int>(code);
+    CloseHandle(pi.hProcess);
+    CloseHandle(pi.hThread);
+    return run;
+}
+
+std::string Hex(const std::string& bytes) {
+    static const char digits[] = "0123456789ABCDEF";
+    std::string out;
+    for (unsigned char c : bytes) {
+        if (!out.empty()) out += ' ';
+        out += digits[c >> 4];
+        out += digits[c & 15];
+    }
+    return out;
+}

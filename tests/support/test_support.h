@@ -1,0 +1,32 @@
+// Shared by the test programs: child-process cases for fatal paths, leak checks, byte helpers.
+#pragma once
+#include <string>
+
+#include "doctest/doctest.h"
+#include "runtime/memory.h"
+
+// A case that ends the process (a fatal runtime error, an exit) runs in a child process:
+// the child's report hook writes the box text to its standard output instead of showing a box.
+typedef void (*ChildCaseBody)();
+struct ChildCaseRegistrar {
+    ChildCaseRegistrar(const char* name, ChildCaseBody body);
+};
+#define CHILD_CASE(name)                                              \
+    static void child_case_##name();                                  \
+    static ChildCaseRegistrar child_case_reg_##name(#name, child_case_##name); \
+    static void child_case_##name()
+
+struct ChildRun {
+    int exitCode;        // -1 for a fatal runtime error
+    std::string output;  // the report text(s) and anything else the child wrote
+};
+ChildRun RunChildCase(const char* name);
+
+// Counts the heap blocks a piece of code leaves behind.
+struct LeakCheck {
+    long before = LiveBlockCount();
+    long leaked() const { return LiveBlockCount() - before; }
+};
+
+// Hexadecimal text of bytes, "41 42", for readable failure messages.
+std::string Hex(const std::string& bytes);
