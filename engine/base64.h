@@ -1,0 +1,21 @@
+// BASE64: the program's own coder and the system's CryptoAPI string conversions.
+#pragma once
+#include "runtime/variables.h"
+
+// Standard padded BASE64 of the bytes, without line breaks; empty for no bytes.
+TextVar Base64Encode(const ByteSetVar& bytes);
+
+// Decodes BASE64 text. Spaces (ASCII and full-width) and CR LF pairs are ignored; it never
+// fails, and lets pending window messages through while a long text is decoded.
+ByteSetVar Base64Decode(const char* text);
+
+// The system's coder: BASE64 characters without line breaks, and their bytes back; empty
+// when the system rejects the input.
+ByteSetVar Base64EncodeSystem(const ByteSetVar& bytes);
+ByteSetVar Base64DecodeSystem(const ByteSetVar& characters);
+
+// The bytes without their trailing run of zero bytes.
+ByteSetVar StripTrailingZeros(const ByteSetVar& bytes);
+
+// Groups of four characters decoded between two turns of the message pump.
+const int32_t kBase64GroupsPerEventTurn = 1024;

@@ -1,0 +1,243 @@
+// BASE64: the own coder's tables, the system coder, and the message pump during decoding.
+#include <windows.h>
+
+#include <cstring>
+#include <string>
+
+#include "engine/base64.h"
+#include "runtime/command_args.h"
+#include "runtime/library.h"
+#include "runtime/message_loop.h"
+#include "test_support.h"
+
+namespace {
+ByteSetVar B64Bytes(const std::string& bytes) {
+    ByteSetVar b(bytes.empty() ? nullptr : NewByteSetBlock(static_cast<int32_t>(bytes.size())));
+    if (!bytes.empty()) memcpy(b.data(), bytes.data(), bytes.size());
+    return b;
+}
+std::string B64Str(const ByteSetVar& b) {
+    return b.empty() ? std::string() : std::string(reinterpret_cast<const char*>(b.data()), b.size());
+}
+template <size_t N>
+std::string B64Raw(const char (&s)[N]) {
+    return std::string(s, N - 1);
+}
+
+struct Case {
+    std::string input;
+    std::string expected;
+};
+
+std::string PseudoRandomBytes(int length, unsigned seed) {
+    std::string s;
+    for (int i = 0; i < length; ++i) {
+        seed = seed * 1103515245u + 12345u;
+        s += static_cast<char>(seed >> 16);
+    }
+    return s;
+}
+}  // namespace
+
+TEST_CASE("base64: own encoder") {
+    const Case cases[] = {
+        {"", ""},
+        {"a", "YQ=="},
+        {"ab", "YWI="},
+        {"abc", "YWJj"},
+        {"中文", "1tDOxA=="},
+        {"f", "Zg=="},
+        {"fo", "Zm8="},
+        {"foo", "Zm9v"},
+        {"foob", "Zm9vYg=="},
+        {"fooba", "Zm9vYmE="},
+        {"foobar", "Zm9vYmFy"},
+        {B64Raw("\0"), "AA=="},
+        {B64Raw("\0\0\0"), "AAAA"},
+        {"\xFF\xFF\xFF", "////"},
+        {B64Raw("\0\xFB\xFF"), "APv/"},
+        {"\xFB\xEF\xBE", "++++"},
+        {std::string(60, 'x'), "eHh4eHh4eHh4eHh4eHh4eHh4eHh4eHh4eHh4eHh4eHh4eHh4eHh4eHh4eHh4eHh4eHh4eHh4eHh4eHh4"},
+    };
+    for (const Case& c : cases) {
+        CAPTURE(Hex(c.input));
+        LeakCheck leaks;
+        CHECK(std::string(Base64Encode(B64Bytes(c.input)).c_str()) == c.expected);
+        CHECK(leaks.leaked() == 0);
+    }
+}
+
+TEST_CASE("base64: own decoder") {
+    const Case cases[] = {
+        {"", ""},
+        {"YWJj", "abc"},
+        {"YW Jj", "abc"},
+        {"YW\r\nJj", "abc"},
+        {" Y W\xA1\xA1J j ", "abc"},                   // ASCII and full-width spaces
+        {"YWI=", "ab"},
+        {"YQ==", "a"},
+        {"YWJjZA", B64Raw("abcd\0\0")},                // missing places count as "A"
+        {"YWJjZA==", "abcd"},
+        {"YWJj=", "ab"},                               // a lone "=" starting a group drops four bytes
+        {"YWJj*", "ab"},                               // so does any stray character there
+        {"Y*Jj", ""},                                  // never below empty
+        {"=", ""},
+        {"====", ""},
+        {"A", B64Raw("\0\0\0")},
+        {"AGE=", B64Raw("\0a")},
+        {"YQAA", B64Raw("a\0\0")},                     // trailing zero bytes stay
+        {"Zm9vYmFy", "foobar"},
+        // Characters outside the alphabet keep their code; the group's later places keep
+        // the values of the group before.
+        {"YW\nJj", B64Raw("ab\x80\x8C\0\0")},
+        {"YW\tJj", B64Raw("ab\x40\x8C\0\0")},
+        {"YW\r\r\nJj", B64Raw("ac\x40\x8C\0\0")},      // only the CR LF pair goes
+        {"YWJjY*==YWJj", "abcb\xA2" "cabc"},
+        {"Y\xD6WJYWJj", B64Raw("\x6D\x60\0abc")},      // a high byte counts as 214, not -42
+        {"YWJjZGVm*", "abcde"},
+    };
+    for (const Case& c : cases) {
+        CAPTURE(Hex(c.input));
+        LeakCheck leaks;
+        {
+            ByteSetVar decoded = Base64Decode(c.input.c_str());
+            CHECK(Hex(B64Str(decoded)) == Hex(c.expected));
+            // What the output box shows: the bytes up to the first zero byte.
+            CHECK(std::string(ToText(decoded).c_str()) == std::string(c.expected.c_str()));
+        }
+        CHECK(leaks.leaked() == 0);
+    }
+}
+
+TEST_CASE("base64: system coder") {
+    const Case encode[] = {
+        {"", ""},
+        {"a", "YQ=="},
+        {"abc", "YWJj"},
+        {"中文", "1tDOxA=="},
+        {B64Raw("a\0"), "YQA="},
+    };
+    for (const Case& c : encode) {
+        CAPTURE(Hex(c.input));
+        CHECK(B64Str(Base64EncodeSystem(B64Bytes(c.input))) == c.expected);
+    }
+    const Case decode[] = {
+        {"", ""},
+        {"YWJj", "abc"},
+        {"1tDOxA==", "中文"},
+        {"YWJjAA==", "abc"},          // the trailing zero goes with the terminator
+        {"@@@@", ""},                 // rejected by the system
+    };
+    for (const Case& c : decode) {
+        CAPTURE(c.input);
+        LeakCheck leaks;
+        CHECK(Hex(B64Str(Base64DecodeSystem(B64Bytes(c.input)))) == Hex(c.expected));
+        CHECK(leaks.leaked() == 0);
+    }
+}
+
+TEST_CASE("base64: both coders agree, and decoding undoes encoding") {
+    for (int length = 0; length <= 200; length += (length < 10 ? 1 : 37)) {
+        CAPTURE(length);
+        ByteSetVar data = B64Bytes(PseudoRandomBytes(length, 7u + length));
+        TextVar own = Base64Encode(data);
+        ByteSetVar system = Base64EncodeSystem(data);
+        CHECK(B64Str(system) == std::string(own.c_str()));
+        CHECK(B64Str(system).find_first_of("\r\n") == std::string::npos);
+        CHECK(Hex(B64Str(Base64Decode(own))) == Hex(B64Str(data)));
+        CHECK(Hex(B64Str(Base64DecodeSystem(system))) == Hex(B64Str(StripTrailingZeros(data))));
+    }
+}
+
+TEST_CASE("base64: trailing zeros") {
+    const Case cases[] = {
+        {"", ""},
+        {B64Raw("\0"), ""},
+        {B64Raw("\0\0\0"), ""},
+        {B64Raw("a\0\0"), "a"},
+        {B64Raw("\0a"), B64Raw("\0a")},
+        {B64Raw("a\0b\0"), B64Raw("a\0b")},
+    };
+    for (const Case& c : cases) {
+        CAPTURE(Hex(c.input));
+        CHECK(Hex(B64Str(StripTrailingZeros(B64Bytes(c.input)))) == Hex(c.expected));
+    }
+}
+
+namespace {
+const UINT kPing = WM_APP + 17;
+int g_pings = 0;
+std::string g_nested;
+
+LRESULT CALLBACK PingProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+    if (message == kPing) {
+        ++g_pings;
+        // A handler that runs inside a decode may decode too.
+        if (wparam == 1) g_nested = B64Str(Base64Decode("bmVzdGVk"));
+        return 0;
+    }
+    return DefWindowProcA(window, message, wparam, lparam);
+}
+
+HWND PingWindow() {
+    static HWND window = nullptr;
+    if (!window) {
+        WNDCLASSA wc = {};
+        wc.lpfnWndProc = PingProc;
+        wc.hInstance = GetModuleHandleA(nullptr);
+        wc.lpszClassName = "Base64PingTest";
+        RegisterClassA(&wc);
+        window = CreateWindowA("Base64PingTest", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance, nullptr);
+    }
+    return window;
+}
+}  // namespace
+
+TEST_CASE("base64: window messages run during a decode") {
+    HWND window = PingWindow();
+    REQUIRE(window != nullptr);
+    struct {
+        std::string text;
+        WPARAM kind;
+    } cases[] = {
+        {"YWJj", 0},
+        {"", 0},
+        {std::string(4 * 5000, 'Q'), 1},   // a long decode, re-entered by a decoding handler
+    };
+    for (const auto& c : cases) {
+        CAPTURE(c.text.size());
+        g_pings = 0;
+        g_nested.clear();
+        PostMessageA(window, kPing, c.kind, 0);
+        ByteSetVar decoded = Base64Decode(c.text.c_str());
+        // An empty text has no group to decode and so no turn of the pump.
+        CHECK(g_pings == (c.text.empty() ? 0 : 1));
+        CHECK(decoded.size() == static_cast<int32_t>(c.text.size() / 4 * 3));
+        if (c.kind == 1) {
+            CHECK(g_nested == "nested");
+            CHECK(decoded.at(1) == 0x41);
+            CHECK(decoded.at(decoded.size()) == 0x10);
+        }
+        MSG msg;
+        while (PeekMessageA(&msg, window, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+    }
+}
+
+TEST_CASE("base64: cost of the message pump in a 1 MB decode" * doctest::skip()) {
+    // Not a check: prints the figures that set how often the decoder turns the pump.
+    ByteSetVar data = B64Bytes(PseudoRandomBytes(786432, 3u));
+    TextVar encoded = Base64Encode(data);
+    LARGE_INTEGER f, t0, t1, t2;
+    QueryPerformanceFrequency(&f);
+    QueryPerformanceCounter(&t0);
+    ByteSetVar decoded = Base64Decode(encoded);
+    QueryPerformanceCounter(&t1);
+    int32_t groups = TextLength(encoded) / 4;
+    for (int32_t g = 0; g < groups; ++g) ProcessEvents();
+    QueryPerformanceCounter(&t2);
+    CHECK(B64Str(decoded) == B64Str(data));
+    MESSAGE("decode of " << TextLength(encoded) << " characters: "
+                         << 1000.0 * (t1.QuadPart - t0.QuadPart) / f.QuadPart << " ms; " << groups
+                         << " pump turns alone: " << 1000.0 * (t2.QuadPart - t1.QuadPart) / f.QuadPart
+                         << " ms");
+}

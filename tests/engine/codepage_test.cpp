@@ -1,0 +1,237 @@
+// Code-page conversions: one table per routine, round trips, and the byte-set-to-text view.
+#include <cstring>
+#include <string>
+
+#include "engine/codepage.h"
+#include "runtime/command_args.h"
+#include "runtime/library.h"
+#include "test_support.h"
+
+namespace {
+ByteSetVar CpBytes(const std::string& bytes) {
+    ByteSetVar b(bytes.empty() ? nullptr : NewByteSetBlock(static_cast<int32_t>(bytes.size())));
+    if (!bytes.empty()) memcpy(b.data(), bytes.data(), bytes.size());
+    return b;
+}
+std::string CpStr(const ByteSetVar& b) {
+    return b.empty() ? std::string() : std::string(reinterpret_cast<const char*>(b.data()), b.size());
+}
+std::string CpStr(const TextVar& t) { return std::string(t.c_str()); }
+// Literals with embedded zero bytes.
+template <size_t N>
+std::string Raw(const char (&s)[N]) {
+    return std::string(s, N - 1);
+}
+
+struct TextCase {
+    std::string input;
+    std::string expected;
+};
+}  // namespace
+
+TEST_CASE("codepage: GBK text to UTF-8 bytes and back") {
+    const std::string longGbk = [] {
+        std::string s;
+        for (int i = 0; i < 3000; ++i) s += "中a";
+        return s;
+    }();
+    const std::string longUtf8 = [] {
+        std::string s;
+        for (int i = 0; i < 3000; ++i) s += "\xE4\xB8\xAD" "a";
+        return s;
+    }();
+    const TextCase toUtf8[] = {
+        {"", ""},
+        {"abc", "abc"},
+        {"中文", "\xE4\xB8\xAD\xE6\x96\x87"},
+        {"A\xA3\xC1", "A\xEF\xBC\xA1"},        // full-width A
+        {"\x80", "\xE2\x82\xAC"},              // the euro sign of code page 936
+        {"\xA1\xA1", "\xE3\x80\x80"},          // ideographic space
+        {"\x81\x40", "\xE4\xB8\x82"},          // first GBK extension character
+        {"\xAA\xA1", "\xEE\x80\x80"},          // user-defined area
+        {longGbk, longUtf8},
+    };
+    for (const TextCase& c : toUtf8) {
+        CAPTURE(Hex(c.input.substr(0, 16)));
+        LeakCheck leaks;
+        {
+            TextVar utf8 = GbkToUtf8(c.input.c_str());
+            CHECK(Hex(CpStr(utf8)) == Hex(c.expected));
+            TextVar back = Utf8ToGbk(utf8);
+            CHECK(Hex(CpStr(back)) == Hex(c.input));
+        }
+        CHECK(leaks.leaked() == 0);
+    }
+
+    const TextCase toGbk[] = {
+        {"", ""},
+        {"abc", "abc"},
+        {"\xE4\xB8\xAD\xE6\x96\x87", "中文"},
+        {"\xE0\xB8\x81", "?"},                  // Thai: no GBK form
+        {"x\xED\x95\x9Cy", "x?y"},              // Hangul syllable: no GBK form
+        {"a\x80" "b", "a?b"},                   // a stray continuation byte
+        {"\xC3\xA9", "\xA8\xA6"},               // e acute is in GBK
+        {"\xD6\xD0\xCE\xC4", ""},               // GBK text is not UTF-8 and overflows the measure
+    };
+    for (const TextCase& c : toGbk) {
+        CAPTURE(Hex(c.input));
+        CHECK(Hex(CpStr(Utf8ToGbk(c.input.c_str()))) == Hex(c.expected));
+    }
+}
+
+TEST_CASE("codepage: text to UTF-16 units and units to a code page") {
+    struct {
+        std::string text;
+        uint32_t codePage;
+        std::string units;
+    } toUnits[] = {
+        {"", kCodePageGbk, Raw("\0\0")},
+        {"abc", kCodePageGbk, Raw("a\0b\0c\0\0\0")},
+        {"中文", kCodePageGbk, Raw("\x2D\x4E\x87\x65\0\0")},
+        // Measured as GBK (3 units: E4 B8, AD, terminator), filled as UTF-8 (1 unit).
+        {"\xE4\xB8\xAD", kCodePageUtf8, Raw("\x2D\x4E\0\0\0\0")},
+        // Needs more units than measured: the buffer comes back zeroed.
+        {"\xD6\xD0\xCE\xC4", kCodePageUtf8, Raw("\0\0\0\0\0\0")},
+        {"\xA4\x40", kCodePageBig5, Raw("\x00\x4E\0\0")},   // BIG5 一
+    };
+    for (const auto& c : toUnits) {
+        CAPTURE(Hex(c.text));
+        CAPTURE(c.codePage);
+        CHECK(Hex(CpStr(CodePageToUtf16(c.text.c_str(), c.codePage))) == Hex(c.units));
+    }
+
+    struct {
+        std::string units;
+        uint32_t codePage;
+        std::string text;
+    } fromUnits[] = {
+        {"", kCodePageGbk, ""},
+        {Raw("a\0b\0\0\0"), kCodePageGbk, "ab"},
+        {Raw("a\0\0\0b\0"), kCodePageGbk, "a"},
+        {Raw("a\0b\0"), kCodePageGbk, "ab"},     // no terminating unit: read by count
+        {Raw("a\0b"), kCodePageGbk, "a"},        // an odd last byte is no unit
+        {Raw("\x2D\x4E\0\0"), kCodePageUtf8, "\xE4\xB8\xAD"},
+        {Raw("\x2D\x4E\0\0"), kCodePageGbk, "中"},
+        // One '?' in GBK, four bytes in UTF-8: twice the GBK measure is too small.
+        {Raw("\x3D\xD8\x00\xDE\0\0"), kCodePageUtf8, "\xF0\x9F\x98\x80"},
+        {Raw("\x3D\xD8\x00\xDE\x3D\xD8\x00\xDE\0\0"), kCodePageUtf8,
+         "\xF0\x9F\x98\x80\xF0\x9F\x98\x80"},
+        {Raw("\x01\x0E\0\0"), kCodePageGbk, "?"},
+        {Raw("\x00\x4E\0\0"), kCodePageBig5, "\xA4\x40"},
+    };
+    for (const auto& c : fromUnits) {
+        CAPTURE(Hex(c.units));
+        CAPTURE(c.codePage);
+        LeakCheck leaks;
+        CHECK(Hex(CpStr(Utf16ToCodePage(CpBytes(c.units), c.codePage))) == Hex(c.text));
+        CHECK(leaks.leaked() == 0);
+    }
+}
+
+TEST_CASE("codepage: Ansi to Unicode and back") {
+    struct {
+        std::string text;
+        bool drop;
+        std::string units;
+        std::string shown;  // what the output box shows: the bytes up to the first zero byte
+    } toUnits[] = {
+        {"", false, "", ""},
+        {"", true, "", ""},
+        {"abc", false, Raw("a\0b\0c\0\0\0"), "a"},
+        {"abc", true, Raw("a\0b\0c\0"), "a"},
+        {"我爱", false, Raw("\x11\x62\x31\x72\0\0"), "\x11\x62\x31\x72"},
+        {"我爱", true, "\x11\x62\x31\x72", "\x11\x62\x31\x72"},
+        {"\x80", true, "\xAC\x20", "\xAC\x20"},
+    };
+    for (const auto& c : toUnits) {
+        CAPTURE(Hex(c.text));
+        CAPTURE(c.drop);
+        LeakCheck leaks;
+        {
+            ByteSetVar units = AnsiToUtf16Bytes(c.text.c_str(), c.drop);
+            CHECK(Hex(CpStr(units)) == Hex(c.units));
+            CHECK(Hex(CpStr(ToText(units))) == Hex(c.shown));
+        }
+        CHECK(leaks.leaked() == 0);
+    }
+
+    const TextCase toAnsi[] = {
+        {"", ""},
+        {"a", ""},                                  // one byte is no unit
+        {"ab", "\x92\x4C"},                         // the unit 0x6261
+        {Raw("a\0"), "a"},
+        {Raw("a\0b\0"), "ab"},
+        {Raw("a\0b\0c"), "ab"},
+        {Raw("a\0\0\0b\0"), "a"},                   // shown up to the first zero byte
+        {Raw("\x2D\x4E\x87\x65"), "中文"},
+        {Raw("\x01\x0E"), "?"},                     // no GBK form
+        {Raw("\x3D\xD8" "a\0"), "?a"},              // a lone surrogate
+        {Raw("e\0\x01\x03"), "\xA8\xA6"},           // e + combining acute composes to the GBK e acute
+    };
+    for (const TextCase& c : toAnsi) {
+        CAPTURE(Hex(c.input));
+        LeakCheck leaks;
+        CHECK(Hex(CpStr(Utf16BytesToAnsi(CpBytes(c.input)))) == Hex(c.expected));
+        CHECK(leaks.leaked() == 0);
+    }
+}
+
+TEST_CASE("codepage: UTF-16 units to UTF-8 bytes and back") {
+    const TextCase toUtf8[] = {
+        {"", ""},
+        {"a", ""},
+        {Raw("a\0b\0"), "ab"},
+        {Raw("a\0b\0c"), "ab"},
+        {Raw("a\0\0\0b\0"), "a"},                   // stops at the first zero unit
+        {Raw("\0\0a\0"), ""},
+        {Raw("\x2D\x4E"), "\xE4\xB8\xAD"},
+        {Raw("\x3D\xD8\x00\xDE"), "\xF0\x9F\x98\x80"},
+        {Raw("\x3D\xD8" "a\0"), "\xEF\xBF\xBD" "a"},  // a lone surrogate
+        {"ab", "\xE6\x89\xA1"},                     // the GBK bytes of ab read as the unit 0x6261
+    };
+    for (const TextCase& c : toUtf8) {
+        CAPTURE(Hex(c.input));
+        LeakCheck leaks;
+        CHECK(Hex(CpStr(Utf16BytesToUtf8(CpBytes(c.input)))) == Hex(c.expected));
+        CHECK(leaks.leaked() == 0);
+    }
+
+    struct {
+        std::string input;
+        std::string units;
+        std::string shown;
+    } toUnits[] = {
+        {"", "", ""},
+        {"abc", Raw("a\0b\0c\0"), "a"},                       // ASCII shows its first character only
+        {Raw("a\0b"), Raw("a\0\0\0"), "a"},                   // the first zero byte is converted too
+        {Raw("\0a"), Raw("\0\0"), ""},
+        {"\xE4\xB8\xAD", "\x2D\x4E", "\x2D\x4E"},
+        {"\xF0\x9F\x98\x80", Raw("\x3D\xD8\x00\xDE"), "\x3D\xD8"},
+        {"\x80", "\xFD\xFF", "\xFD\xFF"},                     // not UTF-8: the replacement character
+        {"\xEF\xBB\xBF" "a", Raw("\xFF\xFE" "a\0"), "\xFF\xFE" "a"},
+    };
+    for (const auto& c : toUnits) {
+        CAPTURE(Hex(c.input));
+        LeakCheck leaks;
+        {
+            ByteSetVar units = Utf8BytesToUtf16(CpBytes(c.input));
+            CHECK(Hex(CpStr(units)) == Hex(c.units));
+            CHECK(Hex(CpStr(ToText(units))) == Hex(c.shown));
+        }
+        CHECK(leaks.leaked() == 0);
+    }
+}
+
+TEST_CASE("codepage: the routines agree with each other on GBK text") {
+    const char* texts[] = {"中文abc", "\x80", "\xA1\xA1", "\x81\x40\xFE\x4F", "\xAA\xA1", "〇々ＡＢ", "x"};
+    for (const char* t : texts) {
+        CAPTURE(Hex(t));
+        ByteSetVar units = AnsiToUtf16Bytes(t, true);
+        CHECK(Hex(CpStr(Utf16BytesToAnsi(units))) == Hex(t));
+        ByteSetVar utf8 = Utf16BytesToUtf8(units);
+        CHECK(Hex(CpStr(utf8)) == Hex(CpStr(GbkToUtf8(t))));
+        ByteSetVar again = Utf8BytesToUtf16(utf8);
+        CHECK(Hex(CpStr(again)) == Hex(CpStr(units)));
+        CHECK(Hex(CpStr(Utf16ToCodePage(CodePageToUtf16(t, kCodePageGbk), kCodePageGbk))) == Hex(t));
+    }
+}
