@@ -4,8 +4,11 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
 #include "error_report.h"
+#include "program_header.h"
+#include "startup.h"
 
 const char* const kDllLibraryNames[kDllEntryCount] = {
     "Crypt32.dll",  "kernel32.dll", "Kernel32.dll", "advapi32.dll", "advapi32.dll", "advapi32.dll",
@@ -26,17 +29,29 @@ const char* const kDllFunctionNames[kDllEntryCount] = {
 };
 
 namespace {
+// The four parallel slot arrays, and the tables they were filled from (so that a call after
+// the exit path emptied them can still bind).
+const char* g_libraries[kDllEntryCount];
+const char* g_functions[kDllEntryCount];
 HMODULE g_modules[kDllEntryCount];
 void* g_addresses[kDllEntryCount];
+int g_count = 0;
+bool g_ready = false;
+int g_sourceCount = 0;
+const char* const* g_sourceLibraries = nullptr;
+const char* const* g_sourceFunctions = nullptr;
 
 const char* const kSystemLibraries[] = {"Kernel32.dll", "Gdi32.dll", "User32.dll",
                                         "Advapi32.dll", "Mpr.dll",   "Shell32.dll"};
 
-// The directory of the running executable, with a trailing backslash.
-void ProgramDirectory(char* out, int size) {
-    int n = static_cast<int>(GetModuleFileNameA(nullptr, out, size));
-    while (n > 0 && out[n - 1] != '\\') --n;
-    out[n] = 0;
+void EnsureReady() {
+    if (g_ready) return;
+    if (g_sourceLibraries) {
+        SetUpDllCommands(g_sourceCount, g_sourceLibraries, g_sourceFunctions);
+    } else {
+        const ProgramHeader& h = TheProgramHeader();
+        SetUpDllCommands(h.dllCommandCount, h.dllLibraries, h.dllFunctions);
+    }
 }
 
 // A "#n" name is an ordinal: the number, modulo 65536, in place of a name.
@@ -45,49 +60,98 @@ LPCSTR ProcName(const char* function) {
     return function;
 }
 
+// A name without a drive is tried in the program's directory first. The directory is joined
+// in wide characters so that a directory outside the ANSI code page still works; the name
+// itself is read as LoadLibraryA would read it.
+HMODULE LoadFromProgramDirectory(const char* library) {
+    int n = MultiByteToWideChar(CP_ACP, 0, library, -1, nullptr, 0);
+    if (n <= 0) return nullptr;
+    std::wstring path = ProgramDirectory();
+    path += L'\\';
+    size_t at = path.size();
+    path.resize(at + n);
+    MultiByteToWideChar(CP_ACP, 0, library, -1, &path[at], n);
+    path.resize(at + n - 1);
+    return LoadLibraryW(path.c_str());
+}
+
 [[noreturn]] void BindingFailed(const char* library, const char* function) {
-    char message[600];
-    if (*library)
-        wsprintfA(message, "无法找到指定DLL库文件“%s”中的输出命令“%s”", library, function);
-    else
-        wsprintfA(message, "无法找到指定DLL库文件中的输出命令“%s”", function);
-    RaiseFatalMessage(message);
+    // Built to size: names of any length fit.
+    std::string message;
+    if (*library) {
+        message = "无法找到指定DLL库文件“";
+        message += library;
+        message += "”中的输出命令“";
+    } else {
+        message = "无法找到指定DLL库文件中的输出命令“";
+    }
+    message += function;
+    message += "”";
+    RaiseFatalMessage(message.c_str());
 }
 }  // namespace
 
-void* BindDllCommand(int entry) {
-    if (g_addresses[entry]) return g_addresses[entry];
-    const char* library = kDllLibraryNames[entry];
-    const char* function = kDllFunctionNames[entry];
+void SetUpDllCommands(int count, const char* const* libraries, const char* const* functions) {
+    if (count < 0) count = 0;
+    if (count > kDllEntryCount) count = kDllEntryCount;
+    if (!libraries || !functions) count = 0;
+    g_sourceCount = count;
+    g_sourceLibraries = libraries;
+    g_sourceFunctions = functions;
+    for (int i = 0; i < kDllEntryCount; ++i) {
+        if (g_modules[i]) FreeLibrary(g_modules[i]);
+        g_libraries[i] = i < count ? libraries[i] : nullptr;
+        g_functions[i] = i < count ? functions[i] : nullptr;
+        g_modules[i] = nullptr;
+        g_addresses[i] = nullptr;
+    }
+    g_count = count;
+    g_ready = true;
+}
+
+void* BindDllFunction(const char* library, const char* function, void** module) {
+    if (!library) library = "";
+    if (!function) function = "";
     LPCSTR proc = ProcName(function);
-    HMODULE module = nullptr;
+    HMODULE loaded = nullptr;
     void* address = nullptr;
     if (!*library) {
         for (const char* candidate : kSystemLibraries) {
-            module = LoadLibraryA(candidate);
-            if (!module) continue;
-            address = reinterpret_cast<void*>(GetProcAddress(module, proc));
+            loaded = LoadLibraryA(candidate);
+            if (!loaded) continue;
+            address = reinterpret_cast<void*>(GetProcAddress(loaded, proc));
             if (address) break;
-            FreeLibrary(module);
-            module = nullptr;
+            FreeLibrary(loaded);
+            loaded = nullptr;
         }
     } else {
         if (strchr(library, ':')) {
-            module = LoadLibraryA(library);
+            loaded = LoadLibraryA(library);
         } else {
-            char path[MAX_PATH + 260];
-            ProgramDirectory(path, MAX_PATH);
-            lstrcatA(path, library);
-            module = LoadLibraryA(path);
-            if (!module) module = LoadLibraryA(library);
+            loaded = LoadFromProgramDirectory(library);
+            if (!loaded) loaded = LoadLibraryA(library);
         }
-        if (module) address = reinterpret_cast<void*>(GetProcAddress(module, proc));
+        if (loaded) address = reinterpret_cast<void*>(GetProcAddress(loaded, proc));
     }
-    if (!address) {
-        if (module) FreeLibrary(module);
-        BindingFailed(library, function);
+    if (!address && loaded) {
+        FreeLibrary(loaded);
+        loaded = nullptr;
     }
-    g_modules[entry] = module;
+    if (module) *module = loaded;
+    return address;
+}
+
+void* BindDllCommand(int entry) {
+    EnsureReady();
+    // Only a broken caller names an entry the table does not have.
+    if (entry < 0 || entry >= g_count) RaiseRuntimeError(1, 0, entry);
+    if (g_addresses[entry]) return g_addresses[entry];
+    const char* library = g_libraries[entry] ? g_libraries[entry] : "";
+    const char* function = g_functions[entry] ? g_functions[entry] : "";
+    void* module = nullptr;
+    void* address = BindDllFunction(library, function, &module);
+    if (!address) BindingFailed(library, function);
+    g_modules[entry] = static_cast<HMODULE>(module);
     g_addresses[entry] = address;
     return address;
 }
@@ -97,7 +161,28 @@ void FreeDllCommands() {
         if (g_modules[i]) FreeLibrary(g_modules[i]);
         g_modules[i] = nullptr;
         g_addresses[i] = nullptr;
+        g_libraries[i] = nullptr;
+        g_functions[i] = nullptr;
     }
+    g_count = 0;
+    g_ready = false;
 }
 
-void* DllCommandAddress(int entry) { return g_addresses[entry]; }
+void* DllCommandAddress(int entry) { return entry >= 0 && entry < kDllEntryCount ? g_addresses[entry] : nullptr; }
+void* DllCommandModule(int entry) { return entry >= 0 && entry < kDllEntryCount ? g_modules[entry] : nullptr; }
+
+extern "C" void* __cdecl BindDllCommandForThunk(int entry) { return BindDllCommand(entry); }
+
+// EAX: entry number; the stack holds the caller's return address and then the function's own
+// arguments, untouched. ECX and EDX are kept for functions that read them.
+asm(".text\n"
+    ".globl _CallDllCommandThunk\n"
+    "_CallDllCommandThunk:\n"
+    "    pushl %ecx\n"
+    "    pushl %edx\n"
+    "    pushl %eax\n"
+    "    call _BindDllCommandForThunk\n"
+    "    addl $4, %esp\n"
+    "    popl %edx\n"
+    "    popl %ecx\n"
+    "    jmp *%eax\n");

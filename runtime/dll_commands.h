@@ -35,12 +35,24 @@ enum DllEntry : int {
 };
 
 // The names as the program stores them: library file and exported function of each entry.
+// The program header points at these; start-up copies them into the runtime's slots.
 extern const char* const kDllLibraryNames[kDllEntryCount];
 extern const char* const kDllFunctionNames[kDllEntryCount];
+
+// Fills the slots from a header's name tables (at most kDllEntryCount entries) and leaves
+// every entry unbound, freeing modules bound before. Start-up does this; before start-up the
+// first call does it with the program's own header.
+void SetUpDllCommands(int count, const char* const* libraries, const char* const* functions);
 
 // Binds entry n if needed and returns the function's address. A missing library or export
 // is a fatal runtime error naming both; it never returns null.
 void* BindDllCommand(int entry);
+
+// The binding rule itself, for one (library, function) pair: "" searches the system
+// libraries, a name with ":" is loaded as it is, any other name is tried in the program's
+// directory and then through the system search; "#n" is ordinal n mod 65536. Returns the
+// address and stores the loaded module in *module, or returns null having freed what it loaded.
+void* BindDllFunction(const char* library, const char* function, void** module);
 
 // Calls entry n with the Windows calling convention: the function removes its own
 // arguments and its result comes back unconverted.
@@ -50,8 +62,14 @@ R CallDllCommand(int entry, A... args) {
     return reinterpret_cast<Function>(BindDllCommand(entry))(args...);
 }
 
+// The service-table form: the caller pushes the function's own arguments, puts the entry
+// number in EAX and calls this; it binds the entry and jumps to the function, which returns
+// straight to the caller.
+extern "C" void CallDllCommandThunk();
+
 // Frees every bound module and empties the slots (the exit path calls this).
 void FreeDllCommands();
 
-// Where the table's slots stand, for tests: the cached address of entry n, or null.
+// Where the table's slots stand, for tests: the cached address and module of entry n, or null.
 void* DllCommandAddress(int entry);
+void* DllCommandModule(int entry);

@@ -5,9 +5,12 @@
 
 #include "exit_path.h"
 #include "memory.h"
+#include "message_loop.h"
+#include "startup.h"
 
 namespace {
 ErrorReportHook g_hook = nullptr;
+volatile LONG g_reporting = 0;
 UnitNameResolver g_names = {nullptr, nullptr};
 void (*g_prelude)() = nullptr;
 
@@ -67,11 +70,14 @@ char* BuildErrorBoxText(int number, const char* message, int32_t place1, int32_t
     wsprintfA(line, "\r\n%d, %d", place1, place2);
     b.add(line);
     if (((static_cast<uint32_t>(place1) >> 24) & 0x0F) == 2) {
-        char name[256];
+        char name[256] = "";
         if (g_names.windowName && g_names.windowName(place1, name)) {
+            name[255] = 0;
             b.add("\r\n");
             b.quoted(name);
+            name[0] = 0;
             if (g_names.unitName && g_names.unitName(place1, place2, name)) {
+                name[255] = 0;
                 b.add("\r\n");
                 b.quoted(name);
             } else {
@@ -86,6 +92,13 @@ char* BuildErrorBoxText(int number, const char* message, int32_t place1, int32_t
 }
 
 void ReportRuntimeError(int number, const char* message, int32_t place1, int32_t place2) {
+    // A failure while a report is being built or shown (running out of memory for the text)
+    // must not report itself again without end.
+    if (InterlockedExchange(&g_reporting, 1) != 0) {
+        DropExitRoutines();
+        ExitRuntime(-1);
+    }
+    SuspendEventDispatch();
     if (g_prelude) g_prelude();
     char* text = BuildErrorBoxText(number, message, place1, place2);
     if (!g_hook || !g_hook(text)) {
@@ -98,6 +111,7 @@ void ReportRuntimeError(int number, const char* message, int32_t place1, int32_t
         FreeMemory(wide);
     }
     FreeMemory(text);
+    if (ProgramBuildKind() == 2 && IsDebuggerPresent()) DebugBreak();
     DropExitRoutines();
     ExitRuntime(-1);
 }

@@ -1,14 +1,21 @@
-// The one way out of the process: exit routines, library hooks, modules, OLE, then exit.
+// The one way out of the process: exit routines, library hooks, late-bound modules, open
+// files, the hidden owner window, OLE, then ExitProcess.
 #pragma once
 #include <cstdint>
 
 typedef void (*ExitRoutine)(int index);
-// Listed once: a routine already listed is not added again.
+// Listed once: a routine already listed is not added again. Routines run in the order they
+// were listed, each with its index (from 0).
 void AddExitRoutine(ExitRoutine routine);
+// After a runtime error the exit routines do not run.
 void DropExitRoutines();
 
-// Steps of the exit path that belong to other parts of the runtime register here
-// (freeing late-bound modules, closing files, destroying the hidden window ...).
+// Clean-up of other parts of the runtime (icons, caches ...). Steps run newest first, after the
+// open files are closed and before the hidden owner window goes.
 void AddExitStep(void (*step)());
 
+bool ExitInProgress();
+
+// On another thread than the start-up thread the request goes to the start-up thread, which
+// runs the exit path; the process ends either way.
 [[noreturn]] void ExitRuntime(int exitCode);

@@ -5,6 +5,7 @@
 #include "error_report.h"
 #include "exit_path.h"
 #include "memory.h"
+#include "message_loop.h"
 
 namespace {
 const int kFirstCode = 2000, kLastCode = 2040;
@@ -17,6 +18,17 @@ void RegisterNotifyHandler(int32_t code, NotifyHandler handler) {
 
 int32_t RuntimeNotify(int32_t code, uint32_t first, uint32_t second) {
     switch (code) {
+    case kNotifySuspendEvents:
+        ProcessEvents();
+        SuspendEventDispatch();
+        return 0;
+    case kNotifyResumeEvents:
+        ProcessEvents();
+        ResumeEventDispatch();
+        return 0;
+    case kNotifyProcessEvents:
+        ProcessEvents();
+        return 0;
     case kNotifyFreeArray:
         FreeArray(first, reinterpret_cast<void*>(second));
         return 0;
