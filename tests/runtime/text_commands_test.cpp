@@ -369,3 +369,23 @@ TEST_CASE("the text calls leave no blocks behind") {
     }
     CHECK(leaks.leaked() == 0);
 }
+
+// Sizes past 32 bits are refused with the allocation report instead of wrapping around.
+CHILD_CASE(repeat_past_32_bits) { RepeatText(INT32_MAX, "ab"); }
+CHILD_CASE(spaces_past_32_bits) { SpaceText(INT32_MAX); }
+
+TEST_CASE("a text too long for any heap is the allocation failure") {
+    struct Case {
+        const char* name;
+        const char* report;
+    } cases[] = {
+        {"repeat_past_32_bits", "运行时出错!\r\n\r\n错误信息：分配 4294967295 字节内存失败!\r\n\r\n0, 0\r\n"},
+        {"spaces_past_32_bits", "运行时出错!\r\n\r\n错误信息：分配 2147483648 字节内存失败!\r\n\r\n0, 0\r\n"},
+    };
+    for (const Case& c : cases) {
+        CAPTURE(c.name);
+        ChildRun run = RunChildCase(c.name);
+        CHECK(run.exitCode == -1);
+        CHECK(Hex(run.output) == Hex(c.report));
+    }
+}
