@@ -1,0 +1,43 @@
+#include "engine/case_amount.h"
+
+#include "engine/gbk_runs.h"
+#include "runtime/dll_commands.h"
+#include "runtime/library.h"
+
+const char kEmptyInputPrompt[] = "提示：被转内容为空，你让我拿什么去转呢？";
+const char kNotAllDigitsPrompt[] = "提示：耍我呢？必须要全是数字！！！";
+
+namespace {
+const uint32_t kLcMapLowerCase = 0x00000100;
+const uint32_t kLcMapUpperCase = 0x00000200;
+}  // namespace
+
+// CharUpperA on the whole text would read it in the system's code page and, on a
+// non-Chinese system, change trail bytes of Chinese characters; on a Chinese system it can
+// still shorten a letter whose other case GBK lacks. So ASCII runs go to CharUpperA and
+// double-byte characters are mapped as GBK, each only when it stays one GBK character.
+TextVar UpperCase(const char* text) { return MapGbkRuns(text, kLcMapUpperCase, kDllCharUpperA); }
+
+TextVar LowerCase(const char* text) { return MapGbkRuns(text, kLcMapLowerCase, kDllCharLowerA); }
+
+bool IsAllDigits(const char* text) {
+    int32_t n = TextLength(text);
+    if (n == 0) return false;
+    for (int32_t i = 1; i <= n; ++i) {
+        int32_t c = CharCode(text, i);
+        if (c < 48 || c > 57) return false;
+    }
+    return true;
+}
+
+TextVar ToUpperCaseReport(const char* input) {
+    if (TextLength(input) == 0) return JoinTexts({kEmptyInputPrompt});
+    return UpperCase(input);
+}
+
+TextVar ToLowerCaseReport(const char* input) { return LowerCase(input); }
+
+TextVar DigitsToAmountReport(const char* input) {
+    if (!IsAllDigits(input)) return JoinTexts({kNotAllDigitsPrompt});
+    return NumberToAmount(ToNumber(input), false);
+}

@@ -1,0 +1,37 @@
+// Walking GBK text by characters, and building long texts from many pieces.
+#pragma once
+#include <cstdint>
+#include <vector>
+
+#include "runtime/variables.h"
+
+// A GBK double-byte character: lead 81..FE, trail 40..7E or 80..FE.
+inline bool IsGbkLeadByte(uint8_t b) { return b >= 0x81 && b <= 0xFE; }
+inline bool IsGbkTrailByte(uint8_t b) { return b >= 0x40 && b <= 0xFE && b != 0x7F; }
+inline bool IsGbkPairAt(const uint8_t* bytes, int32_t length, int32_t i) {
+    return i + 1 < length && IsGbkLeadByte(bytes[i]) && IsGbkTrailByte(bytes[i + 1]);
+}
+
+// Appending piece by piece to one text copies it again each time; this joins pieces in
+// pairs of similar size instead, so n pieces cost O(n log n) bytes of copying.
+class TextBuilder {
+public:
+    void Append(TextVar piece);
+    void Append(const char* piece);
+    TextVar Finish();
+
+private:
+    // levels_[k] joins 2^k pieces; a higher level holds earlier pieces.
+    std::vector<TextVar> levels_;
+    std::vector<bool> held_;
+};
+
+// The text with LCMapStringA(locale 2052, flags) applied to each run of double-byte
+// characters, converted as GBK whatever the system's code page. A character whose mapped
+// form would not be one double-byte character keeps its own bytes, so the byte length
+// never changes. Runs of ASCII bytes go in place through the late-bound function
+// asciiEntry (CharUpperA or CharLowerA), or stay as they are when it is -1; any other
+// byte stays as it is.
+TextVar MapGbkRuns(const char* text, uint32_t lcmapFlags, int asciiEntry);
+
+const uint32_t kLocaleChinesePrc = 0x0804;

@@ -1,0 +1,70 @@
+#include <string>
+
+#include "engine/char_refs.h"
+#include "test_support.h"
+
+namespace {
+struct Row {
+    const char* input;
+    const char* expected;
+};
+std::string S(const TextVar& t) { return t.c_str(); }
+}  // namespace
+
+TEST_CASE("TextToCharRefs writes each UTF-16 unit as &# and its decimal value") {
+    const Row rows[] = {
+        {"A我", "&#65&#25105"},
+        {"我爱", "&#25105&#29233"},
+        {"", ""},
+        {"   ", ""},
+        {"\xA1\xA1 \xA1\xA1", ""},        // full-width spaces only
+        {" A", "&#32&#65"},               // the trim only decides emptiness
+        {"A ", "&#65&#32"},
+        {"a\r\n", "&#97&#13&#10"},
+        {"a\x80", "&#97&#8364"},          // the euro sign of code page 936
+        {"\x80", ""},                     // the trim drops a lone lead byte: empty
+        {"\xA3\xE1", "&#65345"},          // full-width a, above 32767
+        {"\xA4\xA2", "&#12354"},          // hiragana a
+    };
+    for (const Row& row : rows) {
+        CAPTURE(Hex(row.input));
+        CHECK(S(TextToCharRefs(row.input)) == row.expected);
+    }
+}
+
+TEST_CASE("CharRefsToText reads references with or without semicolons") {
+    const Row rows[] = {
+        {"&#25105&#29233", "我爱"},
+        {"&#25105;&#29233;", "我爱"},
+        {"&#65&#25105", "A我"},
+        {"x&#65", "A"},                   // what precedes the first &# is dropped
+        {"65", ""},                       // no &#: the only part is dropped
+        {"", ""},
+        {"&#65&#abc&#66", "A"},           // a part without digits is a zero unit: the end
+        {"&#0&#65", ""},
+        {"&#;", ""},
+        {"&#65601", "A"},                 // low 16 bits
+        {"&#-191", "\xA3\xE1"},           // -191 is the unit 0xFF41, full-width a
+        {"&#65345", "\xA3\xE1"},
+        {"&#\xA3\xB6\xA3\xB5", "A"},      // full-width digits 6 5
+        {"&#65&#", "A"},                  // a trailing &# adds no part
+        {"&#65 &#66 ", "AB"},
+        {"&#9731", "?"},                  // no GBK form: the default character
+    };
+    for (const Row& row : rows) {
+        CAPTURE(row.input);
+        CHECK(Hex(S(CharRefsToText(row.input))) == Hex(row.expected));
+    }
+}
+
+TEST_CASE("character references round-trip long mixed text") {
+    std::string text;
+    for (int i = 0; i < 20000; ++i) text += (i % 3 == 0) ? "中文" : (i % 3 == 1 ? "a" : "\xA3\xE1");
+    LeakCheck leaks;
+    {
+        TextVar refs = TextToCharRefs(text.c_str());
+        CHECK(std::string(refs.c_str()).compare(0, 16, "&#20013&#25991&#") == 0);
+        CHECK(S(CharRefsToText(refs)) == text);
+    }
+    CHECK(leaks.leaked() == 0);
+}
