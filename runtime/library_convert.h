@@ -2,6 +2,7 @@
 #pragma once
 #include <climits>
 #include <cstdint>
+#include <initializer_list>
 
 #include "call_command.h"
 #include "variables.h"
@@ -11,6 +12,7 @@
 TextVar ToText(const ByteSetVar& bytes);
 TextVar ToText(int32_t v);
 TextVar ToText(double v);
+TextVar ToText(int64_t v);
 TextVar ToText(const ArgRecord& value);
 TextVar ToHexText(int32_t v);
 double ToNumber(const char* text);
@@ -30,6 +32,12 @@ int64_t ToLong(const ArgRecord& value);
 double Power(double a, double b);
 double IntDivide(double a, double b);
 double Remainder(double a, double b);
+// The chains over any number of operands, folded left to right.
+double IntDivide(std::initializer_list<double> operands);
+double Remainder(std::initializer_list<double> operands);
+int32_t BitAnd(std::initializer_list<int32_t> operands);
+int32_t BitOr(std::initializer_list<int32_t> operands);
+int32_t BitXor(std::initializer_list<int32_t> operands);
 int32_t BitAnd(int32_t a, int32_t b);
 int32_t BitOr(int32_t a, int32_t b);
 int32_t BitXor(int32_t a, int32_t b);
