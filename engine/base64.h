@@ -18,4 +18,4 @@ ByteSetVar Base64DecodeSystem(const ByteSetVar& characters);
 ByteSetVar StripTrailingZeros(const ByteSetVar& bytes);
 
 // Groups of four characters decoded between two turns of the message pump.
-const int32_t kBase64GroupsPerEventTurn = 1024;
+const int32_t kBase64GroupsPerEventTurn = 4096;

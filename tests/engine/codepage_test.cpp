@@ -112,11 +112,12 @@ TEST_CASE("codepage: text to UTF-16 units and units to a code page") {
         {Raw("a\0b"), kCodePageGbk, "a"},        // an odd last byte is no unit
         {Raw("\x2D\x4E\0\0"), kCodePageUtf8, "\xE4\xB8\xAD"},
         {Raw("\x2D\x4E\0\0"), kCodePageGbk, "中"},
-        // One '?' in GBK, four bytes in UTF-8: twice the GBK measure is too small.
         {Raw("\x3D\xD8\x00\xDE\0\0"), kCodePageUtf8, "\xF0\x9F\x98\x80"},
         {Raw("\x3D\xD8\x00\xDE\x3D\xD8\x00\xDE\0\0"), kCodePageUtf8,
          "\xF0\x9F\x98\x80\xF0\x9F\x98\x80"},
         {Raw("\x01\x0E\0\0"), kCodePageGbk, "?"},
+        // One '?' each in GBK, three bytes each in UTF-8: twice the GBK measure is too small.
+        {Raw("\x01\x0E\x01\x0E\x01\x0E\0\0"), kCodePageUtf8, "\xE0\xB8\x81\xE0\xB8\x81\xE0\xB8\x81"},
         {Raw("\x00\x4E\0\0"), kCodePageBig5, "\xA4\x40"},
     };
     for (const auto& c : fromUnits) {
