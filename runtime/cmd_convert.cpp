@@ -403,7 +403,7 @@ LIBRARY_COMMAND(ToDateTime) {
     if (count > 0) {
         const ArgRecord& a = args[0];
         if (a.type == kDateTime) {
-            t = ClampDateTime(ArgDouble(a));
+            t = ClampDateTimeValue(ArgDouble(a));
         } else if (IsPlainText(a)) {
             if (!ParseDateTime(ArgText(a), &t)) t = kMinDateTime;
         }

@@ -58,7 +58,7 @@ struct Moment {
 };
 
 Moment MomentOf(double t) {
-    t = ClampDateTime(t);
+    t = ClampDateTimeValue(t);
     double day = trunc(t);
     return {day, fabs(t - day)};
 }
@@ -68,7 +68,7 @@ Moment MomentOf(double t) {
 double DateTimeOfMoment(Moment m) {
     if (m.day < kMinDateTime) return kMinDateTime;
     if (m.day > kMaxDateTime) return kMaxDateTime;
-    return ClampDateTime(m.day >= 0 ? m.day + m.frac : m.day - m.frac);
+    return ClampDateTimeValue(m.day >= 0 ? m.day + m.frac : m.day - m.frac);
 }
 
 // Moves a moment by amount units, unitsPerDay of them making one day.
@@ -114,7 +114,7 @@ int32_t OptionalInt(const ArgRecord* args, int count, int i, int32_t otherwise) 
 }
 
 double DateTimeArg(const ArgRecord* args, int count, int i) {
-    return ClampDateTime(count > i ? ArgDouble(args[i]) : 0);
+    return ClampDateTimeValue(count > i ? ArgDouble(args[i]) : 0);
 }
 
 int32_t PartArg(const ArgRecord* args, int count, int i) {
@@ -127,6 +127,8 @@ enum Part { kYear = 1, kQuarter, kMonth, kWeek, kDay, kHour, kMinute, kSecond };
 }  // namespace
 
 namespace convert_detail {
+
+double ClampDateTimeValue(double t) { return t == t ? ClampDateTime(t) : kMinDateTime; }
 
 bool NormaliseDateFields(DateFields& f) {
     DateFields before = f;

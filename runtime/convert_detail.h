@@ -17,6 +17,9 @@ int32_t FormatLong(int64_t v, char* out);
 int32_t TruncToInt32(double v);
 int64_t TruncToInt64(double v);
 
+// The date-time range clamp; NaN, which no comparison places, counts as below the range.
+double ClampDateTimeValue(double t);
+
 // Broken-down date-time. 64-bit fields so that date arithmetic cannot overflow before the
 // fields are normalised.
 struct DateFields {

@@ -74,6 +74,7 @@ TEST_CASE("DateTimeToText writes the date and the significant part of the time")
         {-657433.5, kOmit, "100年1月2日12时"},
         {3000000.0, kOmit, "9999年12月31日"},
         {-700000.0, kOmit, "100年1月1日"},
+        {std::nan(""), kOmit, "100年1月1日"},  // below every range as far as the clamp goes
         {25569 + 1.0 / 3, kOmit, "1970年1月1日8时"},
     };
     for (const Case& c : cases) {
@@ -142,6 +143,8 @@ TEST_CASE("AddToDateTime moves a date-time by calendar and clock parts") {
     // Amount 0 returns the value itself, only clamped.
     CHECK(AddToDateTime(44040.123456789, kDay, 0) == 44040.123456789);
     CHECK(AddToDateTime(3000000.0, kMonth, 0) == kMaxDateTime);
+    CHECK(AddToDateTime(std::nan(""), kDay, 0) == kMinDateTime);
+    CHECK(AddToDateTime(std::nan(""), kDay, 1) == kMinDateTime + 1);
 }
 
 TEST_CASE("DateTimeDiff counts the parts between two date-times") {
