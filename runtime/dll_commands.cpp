@@ -175,14 +175,13 @@ extern "C" void* __cdecl BindDllCommandForThunk(int entry) { return BindDllComma
 
 // EAX: entry number; the stack holds the caller's return address and then the function's own
 // arguments, untouched. ECX and EDX are kept for functions that read them.
-asm(".text\n"
-    ".globl _CallDllCommandThunk\n"
-    "_CallDllCommandThunk:\n"
-    "    pushl %ecx\n"
-    "    pushl %edx\n"
-    "    pushl %eax\n"
-    "    call _BindDllCommandForThunk\n"
-    "    addl $4, %esp\n"
-    "    popl %edx\n"
-    "    popl %ecx\n"
-    "    jmp *%eax\n");
+extern "C" __attribute__((naked)) void CallDllCommandThunk() {
+    asm("pushl %ecx\n\t"
+        "pushl %edx\n\t"
+        "pushl %eax\n\t"
+        "call _BindDllCommandForThunk\n\t"
+        "addl $4, %esp\n\t"
+        "popl %edx\n\t"
+        "popl %ecx\n\t"
+        "jmp *%eax");
+}
