@@ -21,8 +21,6 @@ void TextBuilder::Append(TextVar piece) {
     }
 }
 
-void TextBuilder::Append(const char* piece) { Append(JoinTexts({piece})); }
-
 TextVar TextBuilder::Finish() {
     TextVar result;
     for (size_t k = 0; k < levels_.size(); ++k) {
@@ -39,23 +37,23 @@ int32_t LcMap(uint32_t flags, const char* source, int32_t length, char* target) 
                                    target, length);
 }
 
-// One double-byte character's mapped form, or the character itself.
-TextVar MapOneCharacter(const char* character, uint32_t flags) {
-    TextVar mapped = SpaceText(2);
-    if (LcMap(flags, character, 2, mapped.get()) == 2 && CharCode(mapped, 1) < 0 &&
-        CharCode(mapped, 2) != 0)
-        return mapped;
-    return JoinTexts({character});
+// Bytes start.. (1-based) of the text, as a text of their own.
+TextVar Slice(const ByteSetVar& bytes, int32_t start, int32_t length) {
+    return ToText(ByteSetMiddle(bytes, start, length));
 }
 
-// A run of double-byte characters: one call for the whole run, and only when that would
-// change the length, one call per character.
-TextVar MapPairRun(const char* run, int32_t length, uint32_t flags) {
+// A run of double-byte characters: mapped whole when that keeps its length, else in two
+// halves, down to single characters, which keep their own bytes when their mapped form is
+// not one double-byte character. A few odd characters cost a few calls, not one per character.
+TextVar MapPairRun(const ByteSetVar& bytes, int32_t start, int32_t length, uint32_t flags) {
+    TextVar run = Slice(bytes, start, length);
     TextVar mapped = SpaceText(length);
-    if (LcMap(flags, run, length, mapped.get()) == length) return mapped;
-    TextBuilder out;
-    for (int32_t i = 1; i <= length; i += 2) out.Append(MapOneCharacter(TextMiddle(run, i, 2), flags));
-    return out.Finish();
+    if (LcMap(flags, run, length, mapped.get()) == length &&
+        (length > 2 || (CharCode(mapped, 1) < 0 && CharCode(mapped, 2) != 0)))
+        return mapped;
+    if (length == 2) return run;
+    int32_t half = length / 4 * 2;
+    return JoinTexts({MapPairRun(bytes, start, half, flags), MapPairRun(bytes, start + half, length - half, flags)});
 }
 }  // namespace
 
@@ -69,17 +67,17 @@ TextVar MapGbkRuns(const char* text, uint32_t lcmapFlags, int asciiEntry) {
         int32_t j = i;
         if (d[i] < 0x80) {
             while (j < n && d[j] < 0x80) ++j;
-            TextVar run = TextMiddle(text, i + 1, j - i);
+            TextVar run = Slice(bytes, i + 1, j - i);
             // ASCII means the same in every ANSI code page, so the system's casing of an
             // ASCII run is the same as on a GBK system.
             if (asciiEntry >= 0) CallDllCommand<char*>(asciiEntry, run.get());
             out.Append(std::move(run));
         } else if (IsGbkPairAt(d, n, i)) {
             while (IsGbkPairAt(d, n, j)) j += 2;
-            out.Append(MapPairRun(TextMiddle(text, i + 1, j - i), j - i, lcmapFlags));
+            out.Append(MapPairRun(bytes, i + 1, j - i, lcmapFlags));
         } else {
             j = i + 1;
-            out.Append(TextMiddle(text, i + 1, 1));
+            out.Append(Slice(bytes, i + 1, 1));
         }
         i = j;
     }

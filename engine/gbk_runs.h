@@ -17,7 +17,6 @@ inline bool IsGbkPairAt(const uint8_t* bytes, int32_t length, int32_t i) {
 class TextBuilder {
 public:
     void Append(TextVar piece);
-    void Append(const char* piece);
     TextVar Finish();
 
 private:
