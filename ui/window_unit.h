@@ -1,0 +1,43 @@
+// The `window` unit type: record 0 of every window, the top-level window itself.
+#pragma once
+#include <windows.h>
+
+#include "ui/form_data.h"
+#include "ui/unit_type.h"
+
+class WindowUnit : public Unit {
+public:
+    ~WindowUnit() override;
+
+    // Own properties from 8 on: 8 Title, 9 BorderStyle, 10 BackColour, 11 BackPicture,
+    // 12 BackPictureMode, 13 BackMusic, 14 its pick value, 15 ControlBox, 16 MaxButton,
+    // 17 MinButton, 18 Position, 19 Movable, 20 Icon, 21-23 flags, 24 text, 25 number,
+    // 26 ShowInTaskbar, 27 flag, 28 Shape, 29 AlwaysOnTop, 30 flag, 31 WindowClassName.
+    bool PropertyChanged(int k, const ArgRecord& value) override;
+    bool ReadProperty(int k, ArgRecord* value) override;
+
+    // How the loader shows the window: minimised or maximised as Position says.
+    int ShowCommand() const;
+    HBRUSH BackgroundBrush() const;
+
+    WindowData data;
+
+private:
+    friend Unit* CreateWindowUnit(const UnitCreateParams& params);
+    void ApplyFrameStyles();
+    void ApplyBackColour();
+    void ApplyIcon();
+    void ApplyMovable();
+
+    HBRUSH ownBrush_ = nullptr;
+    HICON bigIcon_ = nullptr, smallIcon_ = nullptr;
+};
+
+// Window styles for the stored look: border style, caption, boxes, always on top.
+void WindowFrameStyles(const WindowData& data, DWORD* style, DWORD* exStyle);
+// An icon of the given size from an ICO file image; null when the bytes are no icon.
+HICON IconFromIconFile(const uint8_t* data, uint32_t size, int width, int height);
+
+Unit* CreateWindowUnit(const UnitCreateParams& params);
+// Registers the type for UnitTypeId 0x00010001 (called by RegisterAllUnitTypes).
+void RegisterWindowUnitType();
