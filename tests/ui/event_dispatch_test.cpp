@@ -149,3 +149,36 @@ TEST_CASE("an event of a window or unit that is not there is a fatal error") {
         CHECK(run.output.find(c.text) != std::string::npos);
     }
 }
+
+TEST_CASE("the program's unit types raise their events through the window procedure") {
+    UseFrameForm(kFrameUnitsForm);
+    REQUIRE(LoadFormWindow(kUnits, nullptr, false));
+    struct {
+        uint32_t unit;
+        const char* log;
+    } const clicks[] = {
+        {kButton, "button"},     // reflected by the window
+        {kRadioB, "radio:0004"},  // reflected by its group box
+    };
+    for (const auto& c : clicks) {
+        CAPTURE(c.unit);
+        log.clear();
+        SendMessageW(UnitWindow(kUnits, c.unit), BM_CLICK, 0, 0);
+        CHECK(log == c.log);
+    }
+
+    log.clear();
+    nestedWrites = 2;
+    WriteUnitText(kUnits, kEdit, kFirstOwnProperty, "甲");
+    CHECK(log == "edit:1 edit:2 edit:3");
+    CHECK(std::string(ReadUnitText(kUnits, kEdit, kFirstOwnProperty)) == "再");
+
+    // Enter is the multi-line box's own key: the keyboard navigation leaves it to the box.
+    log.clear();
+    SetForegroundWindow(WindowOf(kUnits));
+    SetFocus(UnitWindow(kUnits, kEdit));
+    PostMessageW(UnitWindow(kUnits, kEdit), WM_KEYDOWN, VK_RETURN, 0);
+    Pump();
+    CHECK(log.find("key:13") == 0);
+    DestroyAllWindows();
+}

@@ -83,7 +83,7 @@ Unit* CreateTestUnit(const UnitCreateParams& p) {
 void* TestQuery(int number) { return number == kUnitInterfaceCreate ? reinterpret_cast<void*>(&CreateTestUnit) : nullptr; }
 }  // namespace
 
-void UseFrameForm() {
+void UseFrameForm(const FormDataImage& image) {
     static bool installed = false;
     if (!installed) {
         InstallWindowFramework();
@@ -97,7 +97,7 @@ void UseFrameForm() {
         installed = true;
     }
     DestroyAllWindows();
-    LoadFormData(kFrameForm);
+    LoadFormData(image);
     while (EventDispatchSuspension() > 0) ResumeEventDispatch();
     log.clear();
     vetoClose12 = vetoClose1 = false;
@@ -198,3 +198,18 @@ void FrameOnCreatedClose() {
     Log("selfclose");
     SendMessageW(WindowOf(CurrentEventWindow()), WM_CLOSE, 0, 0);
 }
+
+void FrameOnEditChanged() {
+    static int depth = 0;
+    ++depth;
+    Log("edit:%d", depth);
+    if (nestedWrites > 0) {
+        --nestedWrites;
+        WriteUnitText(kUnits, kEdit, kFirstOwnProperty, "再");
+    }
+    --depth;
+}
+
+void FrameOnEditKey(int key, int shift) { Log("key:%d", key); }
+void FrameOnRadio() { Log("radio:%04x", CurrentEventUnit() & 0xFFFF); }
+void FrameOnButton() { Log("button"); }

@@ -10,6 +10,7 @@
 #include "ui/unit_type.h"
 
 extern const FormDataImage kFrameForm;
+extern const FormDataImage kFrameUnitsForm;
 
 namespace frame {
 const uint32_t kMain = 0x52100001, kMainRecord = 0x06100001;
@@ -33,6 +34,12 @@ const uint32_t kMenuPopup = 0x26100005, kMenuA = 0x26100006, kMenuB = 0x26100007
 
 const uint32_t kTypeTestUnit = 0x00070001, kTypeTestBox = 0x00070002;
 
+// forms/frame_units_form.txt: the program's own unit types.
+const uint32_t kUnits = 0x52110001;
+const uint32_t kEdit = 0x16110001, kGroup = 0x16110002, kRadioA = 0x16110003, kRadioB = 0x16110004;
+const uint32_t kButton = 0x16110005, kSuperMenu = 0x16110006;
+const uint32_t kUnitsMenuOpen = 0x26110002, kUnitsMenuPopup = 0x26110003, kUnitsMenuA = 0x26110004;
+
 // The log: entries separated by single spaces.
 extern std::string log;
 void Log(const char* format, ...);
@@ -43,7 +50,7 @@ extern int nestedWrites;  // how many levels FrameOnUnitChanged writes kUnitA's 
 
 // Once per process: the framework, the test unit types; then the test form as the registry
 // and an empty log. Windows left open by an earlier case are destroyed first.
-void UseFrameForm();
+void UseFrameForm(const FormDataImage& image = kFrameForm);
 void DestroyAllWindows();
 // Lets waiting messages run (the framework's filter included).
 void Pump();
@@ -74,3 +81,7 @@ void FrameOnMenuB();
 void FrameOnMenuHelp();
 void FrameOnDialogCreated();
 void FrameOnCreatedClose();
+void FrameOnEditChanged();
+void FrameOnEditKey(int key, int shift);
+void FrameOnRadio();
+void FrameOnButton();

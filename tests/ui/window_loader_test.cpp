@@ -455,3 +455,59 @@ TEST_CASE("PopupMenu shows nothing for a menu of another window or an item witho
     UnhookWindowsHookEx(hook);
     DestroyAllWindows();
 }
+
+namespace {
+void CALLBACK ChooseFirstUnitsItem(HWND, UINT, UINT_PTR id, DWORD) {
+    KillTimer(nullptr, id);
+    HWND w = WindowOf(kUnits);
+    PostMessageW(w, WM_KEYDOWN, VK_DOWN, 0);
+    PostMessageW(w, WM_KEYDOWN, VK_RETURN, 0);
+}
+}  // namespace
+
+TEST_CASE("the program's unit types: a group box holds its radio boxes, a super menu draws the menus") {
+    UseFrameForm(kFrameUnitsForm);
+    REQUIRE(LoadFormWindow(kUnits, nullptr, false));
+    CHECK(log.empty());  // what the units raised while loading reached no handler
+    HWND window = WindowOf(kUnits), group = UnitWindow(kUnits, kGroup), a = UnitWindow(kUnits, kRadioA);
+    CHECK(GetParent(a) == group);
+    CHECK(GetParent(group) == window);
+    CHECK(ReadUnitInt(kUnits, kRadioB, kPropertyLeft) == 100);
+    CHECK(ReadUnitInt(kUnits, kGroup, kPropertyTop) == 80);
+    WriteUnitBool(kUnits, kGroup, kPropertyVisible, false);
+    CHECK_FALSE(IsWindowVisible(a));
+    CHECK_FALSE(ReadUnitBool(kUnits, kRadioB, kPropertyVisible));
+    WriteUnitBool(kUnits, kGroup, kPropertyVisible, true);
+    CHECK(IsWindowVisible(a));
+
+    // The super menu had the bar rebuilt owner-drawn, each item carrying its description.
+    HMENU bar = GetMenu(window);
+    REQUIRE(bar);
+    REQUIRE(GetMenuItemCount(bar) == 1);
+    MENUITEMINFOW mi = {};
+    mi.cbSize = sizeof(mi);
+    mi.fMask = MIIM_FTYPE | MIIM_DATA;
+    REQUIRE(GetMenuItemInfoW(bar, 0, TRUE, &mi));
+    CHECK((mi.fType & MFT_OWNERDRAW) != 0);
+    const MenuItemDrawInfo* info = reinterpret_cast<const MenuItemDrawInfo*>(mi.dwItemData);
+    REQUIRE(info);
+    CHECK(info->menuId == 0x26110001);
+    CHECK(info->text == "文件");
+    CHECK(info->inMenuBar);
+    CHECK(info->hasSubItems);
+    CHECK(RuntimeOf(*FindWindowById(kUnits)).ownerDrawnMenus);
+
+    // Owner-drawn or not, the numbering holds for the bar and for pop-up menus.
+    log.clear();
+    SendMessageW(window, WM_COMMAND, 20001, 0);
+    CHECK(log == "menu:open:26110002");
+    log.clear();
+    SetForegroundWindow(window);
+    SetTimer(nullptr, 0, 200, ChooseFirstUnitsItem);
+    ArmSafety();
+    PopupMenu(kUnits, {kUnits, kUnitsMenuPopup}, 120, 120);
+    Pump();
+    DisarmSafety();
+    CHECK(log == "menu:a:26110004");
+    DestroyAllWindows();
+}
