@@ -3,8 +3,10 @@
 #include <windows.h>
 
 #include "frame_test_support.h"
+#include "runtime/error_report.h"
 #include "runtime/message_loop.h"
 #include "runtime/notify.h"
+#include "runtime/runtime_services.h"
 #include "test_support.h"
 #include "ui/unit_properties.h"
 #include "ui/window_commands.h"
@@ -405,6 +407,43 @@ TEST_CASE("the window commands on a window that is not loaded are fatal") {
         ChildRun run = RunChildCase(name);
         CHECK(run.exitCode == -1);
         CHECK(run.output.find("指定窗口或窗口组件不存在或尚未载入") != std::string::npos);
+    }
+}
+
+TEST_CASE("the start window is loaded and shown through the framework") {
+    UseFrameForm();
+    LoadStartWindow(kMain);
+    REQUIRE(WindowOf(kMain));
+    CHECK(IsWindowVisible(WindowOf(kMain)));
+    CHECK(log.find("created e3 e4") != std::string::npos);
+    DestroyAllWindows();
+}
+
+CHILD_CASE(frame_start_window_fails) {
+    UseFrameForm();
+    LoadStartWindow(kUnknownType);
+}
+
+CHILD_CASE(frame_report_names) {
+    UseFrameForm();
+    LoadFormWindow(kMain, nullptr, false);
+    RaiseRuntimeError(4, kMain, kUnitA);
+}
+
+TEST_CASE("a start window that fails to load, and the names in a runtime error report") {
+    struct {
+        const char* child;
+        const char* text;
+    } const cases[] = {
+        {"frame_start_window_fails", "错误信息：载入启动窗口失败\r\n"},
+        {"frame_report_names", "\r\n1376780289, 370147346\r\n\"主窗口\"\r\n\"单元_甲\"\r\n"},
+    };
+    for (const auto& c : cases) {
+        CAPTURE(c.child);
+        ChildRun run = RunChildCase(c.child);
+        CHECK(run.exitCode == -1);
+        CAPTURE(GbkToUtf8(run.output));
+        CHECK(run.output.find(c.text) != std::string::npos);
     }
 }
 
