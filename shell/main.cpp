@@ -1,8 +1,11 @@
-// The program's entry. The windows come with the window framework; until then the
-// program only says what it is.
+// The program's entry: start up, then run the message loop until the last window is gone.
 #include <windows.h>
 
+#include "runtime/runtime_services.h"
+#include "shell/program.h"
+
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
-    MessageBoxW(nullptr, L"文汇通 v1.0：窗口尚在制作中。", L"文汇通 v1.0", MB_OK);
+    StartProgram();
+    RuntimeServices().RunMessageLoop();
     return 0;
 }

@@ -1,0 +1,39 @@
+#!/usr/bin/env bash
+# Screenshots of the program under Wine and Xvfb: each group, each pop-up menu, the about
+# window. Writes docs/screenshots/*.png. Needs a build (scripts/build.sh).
+set -euo pipefail
+here="$(cd "$(dirname "$0")/.." && pwd)"
+build="${WHT_BUILD_DIR:-$here/build}"
+out="$here/docs/screenshots"
+mkdir -p "$out"
+
+export DISPLAY=:79
+Xvfb :79 -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+xvfb=$!
+trap 'kill $xvfb 2>/dev/null || true' EXIT
+for _ in $(seq 50); do [ -S /tmp/.X11-unix/X79 ] && break; sleep 0.1; done
+
+export WHT_LOCALE=zh WHT_BUILD="$build"
+run="$here/tests/support/wine-run.sh"
+"$run" --init
+# A Wine desktop gives the windows their frames and title bars.
+desktop="explorer /desktop=wenhuitong,760x520"
+"$run" $desktop "$build/wenhuitong.exe" &
+program=$!
+act() { "$run" $desktop "$build/tests/test_e2e.exe" "--child=$1" >/dev/null 2>&1 || true; sleep "${2:-1}"; }
+shot() { import -window root -crop 760x520+0+0 +repage "$out/$1.png"; }
+
+sleep 3
+act shot_encoding_group; shot main-encoding
+act shot_base_group;     shot main-base
+act shot_case_group;     shot main-case
+act shot_encoding_group
+n=0
+for menu in encrypt wenhuitong1 wenhuitong2 digests one-click; do
+  n=$((n + 1))
+  act "shot_menu_$n" 2; shot "menu-$menu"; act shot_close_menu
+done
+act shot_about 2; shot about
+act shot_quit 2
+wait $program 2>/dev/null || true
+echo "screenshots in $out"

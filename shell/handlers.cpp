@@ -1,0 +1,225 @@
+// The main window's handlers: read the input box, run one conversion, write the output box.
+#include "shell/handlers.h"
+
+#include "engine/base64.h"
+#include "engine/base_calculator.h"
+#include "engine/beijing_time.h"
+#include "engine/big5.h"
+#include "engine/case_amount.h"
+#include "engine/char_refs.h"
+#include "engine/chinese_script.h"
+#include "engine/codepage.h"
+#include "engine/crc32_rc4.h"
+#include "engine/digests.h"
+#include "engine/digits.h"
+#include "engine/script_escape.h"
+#include "engine/url_codec.h"
+#include "runtime/library.h"
+#include "runtime/library_file.h"
+#include "shell/main_window.h"
+#include "shell/one_click.h"
+#include "shell/unit_access.h"
+#include "ui/window_commands.h"
+
+namespace wht {
+namespace {
+const int32_t kEnterKey = 13;
+
+// The conversion patterns of the menus: input as text or bytes, output as is or as text.
+void TextToText(TextVar (*routine)(const char*)) {
+    TextVar input = ReadInput();
+    TextVar result = routine(input);
+    WriteOutput(result);
+}
+
+void BytesToText(TextVar (*routine)(const ByteSetVar&)) {
+    TextVar input = ReadInput();
+    ByteSetVar bytes = ToByteSet(input);
+    TextVar result = routine(bytes);
+    WriteOutput(result);
+}
+
+void BytesToBytesAsText(ByteSetVar (*routine)(const ByteSetVar&)) {
+    TextVar input = ReadInput();
+    ByteSetVar bytes = ToByteSet(input);
+    ByteSetVar result = routine(bytes);
+    TextVar shown = ToText(result);
+    WriteOutput(shown);
+}
+
+void TextToBytesAsText(ByteSetVar (*routine)(const char*)) {
+    TextVar input = ReadInput();
+    ByteSetVar result = routine(input);
+    TextVar shown = ToText(result);
+    WriteOutput(shown);
+}
+
+void Rc4() {
+    TextVar input = ReadInput();
+    ByteSetVar bytes = ToByteSet(input);
+    ByteSetVar result = Rc4Crypt(bytes, "");
+    TextVar shown = ToText(result);
+    WriteOutput(shown);
+}
+
+// Exactly one of the three group boxes is visible.
+void ShowGroup(uint32_t shown) {
+    const uint32_t groups[3] = {k分组框_编码处理, k分组框_进制计算, k分组框_转大小写};
+    WriteBool(shown, kPropVisible, true);
+    for (uint32_t g : groups)
+        if (g != shown) WriteBool(g, kPropVisible, false);
+}
+
+void ClearBoxes() {
+    WriteInput("");
+    WriteOutput("");
+}
+
+// The menu opens below the encoding group, k pixels from its left edge.
+void PopUp(uint32_t menu, int32_t k) {
+    int32_t x = ReadInt(kMainWindowRecord, kPropLeft) + ReadInt(k分组框_编码处理, kPropLeft) + k;
+    int32_t y = ReadInt(kMainWindowRecord, kPropTop) + ReadInt(k分组框_编码处理, kPropTop) + ReadInt(k分组框_编码处理, kPropHeight) + 48;
+    PopupMenu(kMainWindow, UnitRef{kMainWindow, menu}, x, y);
+}
+
+// The first checked base radio box, in the order 2, 8, 10, 16; 0 when none is.
+int32_t CheckedBase() {
+    const struct {
+        uint32_t unit;
+        int32_t base;
+    } radios[4] = {{k单选框_二进制, 2}, {k单选框_八进制, 8}, {k单选框_十进制, 10}, {k单选框_十六进制, 16}};
+    for (const auto& r : radios)
+        if (ReadBool(r.unit, kPropChecked)) return r.base;
+    return 0;
+}
+
+void RunCalculator() {
+    TextVar input = ReadInput();
+    TextVar output;
+    if (RunBaseCalculator(input, CheckedBase(), output)) WriteOutput(output);
+}
+
+void BaseRadioClicked() {
+    RunCalculator();
+    SetUnitFocus(kMainWindow, k编辑框_QZ输入);
+    WriteInt(k编辑框_QZ输入, kPropSelStart, -1);
+}
+
+void Report(bool (*report)(const char*, TextVar&)) {
+    TextVar input = ReadInput();
+    TextVar output;
+    if (report(input, output)) WriteOutput(output);
+}
+
+TextVar UrlEncodeGbk(const char* t) { return UrlEncodeBytes(t, false); }
+TextVar UrlDecodeGbk(const char* t) { return UrlDecodeBytes(t, false); }
+TextVar UrlEncodeUtf8(const char* t) { return UrlEncodeBytes(t, true); }
+TextVar UrlDecodeUtf8(const char* t) { return UrlDecodeBytes(t, true); }
+ByteSetVar AnsiToUnicode(const char* t) { return AnsiToUtf16Bytes(t, false); }
+ByteSetVar DecodeBase64(const char* t) { return Base64Decode(t); }
+}  // namespace
+
+void 主窗口_创建完毕() {
+    WriteBool(k分组框_转大小写, kPropVisible, false);
+    WriteBool(k分组框_进制计算, kPropVisible, false);
+}
+
+void 主窗口_可否被关闭() { CloseAllFiles(); }
+
+void 按钮_编码处理_被单击() { ShowGroup(k分组框_编码处理); }
+void 按钮_进制计算_被单击() { ShowGroup(k分组框_进制计算); }
+void 按钮_转大小写_被单击() { ShowGroup(k分组框_转大小写); }
+void 按钮_编码处理1_被单击() { ClearBoxes(); }
+
+void 超级按钮_加密解密_被单击() { PopUp(k菜单_加密解密, 0); }
+void 超级按钮_文汇通1_被单击() { PopUp(k菜单_文汇通1, 100); }
+void 超级按钮_文汇通2_被单击() { PopUp(k菜单_文汇通2, 200); }
+void 超级按钮_取哈希值_被单击() { PopUp(k菜单_取哈希值, 300); }
+void 超级按钮_一键解码_被单击() { PopUp(k菜单_一键解码, 470); }
+
+void 超级按钮_交换上下_被单击() {
+    TextVar a = ReadInput();
+    TextVar b = ReadOutput();
+    WriteInput(b);
+    WriteOutput(a);
+}
+
+void 编辑框_QZ输入_按下某键(int keyCode, int) {
+    if (keyCode == kEnterKey) RunCalculator();
+}
+
+void 编辑框_QZ输入_内容被改变() {
+    TextVar input = ReadInput();
+    if (FindText(input, "\r\n") == -1) return;
+    TextVar joined = ReplaceSubText(input, "\r\n", "", kOmit, kOmit, true);
+    WriteInput(joined);
+    WriteInt(k编辑框_QZ输入, kPropSelStart, -1);
+}
+
+void 单选框_二进制_被单击() { BaseRadioClicked(); }
+void 单选框_八进制_被单击() { BaseRadioClicked(); }
+void 单选框_十进制_被单击() { BaseRadioClicked(); }
+void 单选框_十六进制_被单击() { BaseRadioClicked(); }
+void 单选框_进制转文本_被单击() { Report(TextToDigitsReport); }
+void 单选框_文本转进制_被单击() { Report(DigitsToTextReport); }
+void 单选框_字母转大写_被单击() { TextToText(ToUpperCaseReport); }
+void 单选框_字母转小写_被单击() { TextToText(ToLowerCaseReport); }
+void 单选框_数字转大写_被单击() { TextToText(DigitsToAmountReport); }
+
+void 菜单_作者_被选择() { LoadWindow(kAboutWindow, true); }
+
+void 菜单_URL加密GBK_被选择() { TextToText(UrlEncodeGbk); }
+void 菜单_URL解密GBK_被选择() { TextToText(UrlDecodeGbk); }
+void 菜单_URL加密UTF8_被选择() { TextToText(UrlEncodeUtf8); }
+void 菜单_URL解密UTF8_被选择() { TextToText(UrlDecodeUtf8); }
+void 菜单_RC4加密_被选择() { Rc4(); }
+void 菜单_RC4解密_被选择() { Rc4(); }
+void 菜单_BASE64加密_被选择() { BytesToText(Base64Encode); }
+void 菜单_BASE64解密_被选择() { TextToBytesAsText(DecodeBase64); }
+void 菜单_BASE64编码A_被选择() { BytesToBytesAsText(Base64EncodeSystem); }
+void 菜单_BASE64编码B_被选择() { BytesToBytesAsText(Base64DecodeSystem); }
+
+void 菜单_简体一繁体_被选择() { TextToText(SimplifiedToTraditional); }
+void 菜单_繁体一简体_被选择() { TextToText(TraditionalToSimplified); }
+void 菜单_BIG5简体_被选择() { TextToText(Big5ToSimplified); }
+void 菜单_简体BIG5_被选择() { TextToText(SimplifiedToBig5); }
+void 菜单_BIG5到繁体_被选择() { TextToText(Big5ToGbk); }
+void 菜单_繁体到BIG5_被选择() { TextToText(GbkToBig5); }
+void 菜单_北京时间一格林威治_被选择() { TextToText(BeijingTimeToUnixSeconds); }
+void 菜单_格林威治一北京_被选择() { TextToText(UnixSecondsToBeijingTime); }
+
+void 菜单_ansi一usc2_被选择() { TextToText(ScriptEscape); }
+void 菜单_usc2一ansi_被选择() { TextToText(ScriptUnescape); }
+void 菜单_GB2312一UTF8_被选择() { TextToText(GbkToUtf8); }
+void 菜单_UTF8一GB2312_被选择() { TextToText(Utf8ToGbk); }
+void 菜单_Ansi一Unicode_被选择() { TextToBytesAsText(AnsiToUnicode); }
+void 菜单_Unicode一Ansi_被选择() { BytesToText(Utf16BytesToAnsi); }
+void 菜单_Ansi一Unicode_str_被选择() { TextToText(TextToCharRefs); }
+void 菜单_Unicode_str一Ansi_被选择() { TextToText(CharRefsToText); }
+void 菜单_Unicode一UTF8_被选择() { BytesToBytesAsText(Utf16BytesToUtf8); }
+void 菜单_UTF8一Unicode_被选择() { BytesToBytesAsText(Utf8BytesToUtf16); }
+
+void 菜单_取MD2_被选择() { BytesToText(Md2Hex); }
+void 菜单_取MD4_被选择() { BytesToText(Md4Hex); }
+void 菜单_取MD5_被选择() { BytesToText(Md5Hex); }
+void 菜单_取MD5中文_被选择() { TextToText(Md5Utf8Hex); }
+void 菜单_取sha1_被选择() { BytesToText(Sha1Hex); }
+void 菜单_取sha256_被选择() { BytesToText(Sha256Hex); }
+void 菜单_取sha512_被选择() { BytesToText(Sha512Hex); }
+void 菜单_取crc32_被选择() { BytesToText(Crc32Hex); }
+
+void 菜单_一键编码_被选择() { TextToText(OneClickEncode); }
+void 菜单_一键解码_被选择() { TextToText(OneClickDecode); }
+
+void 菜单_复制_被选择() {
+    TextVar output = ReadOutput();
+    SetClipboardText(output);
+}
+
+void 菜单_粘贴_被选择() {
+    TextVar pasted = GetClipboardText();
+    WriteInput(pasted);
+}
+
+void 菜单_清空_被选择() { ClearBoxes(); }
+}  // namespace wht

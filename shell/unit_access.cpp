@@ -1,0 +1,34 @@
+#include "shell/unit_access.h"
+
+#include "runtime/runtime_services.h"
+#include "shell/main_window.h"
+
+namespace wht {
+namespace {
+// This program passes -1 as the services' extra argument in every call.
+const uint32_t kNoExtra = 0xFFFFFFFFu;
+
+uint64_t Read(uint32_t unit, int32_t property) {
+    return RuntimeServices().ReadUnitProperty(kMainWindow, unit, property, kNoExtra);
+}
+void Write(uint32_t unit, int32_t property, uint32_t low) {
+    RuntimeServices().WriteUnitProperty(kMainWindow, unit, property, kNoExtra, low, 0);
+}
+}  // namespace
+
+TextVar ReadText(uint32_t unit, int32_t property) {
+    return TextVar(reinterpret_cast<Text>(static_cast<uint32_t>(Read(unit, property))));
+}
+void WriteText(uint32_t unit, int32_t property, const char* text) {
+    Write(unit, property, reinterpret_cast<uint32_t>(text ? text : ""));
+}
+int32_t ReadInt(uint32_t unit, int32_t property) { return static_cast<int32_t>(Read(unit, property)); }
+void WriteInt(uint32_t unit, int32_t property, int32_t value) { Write(unit, property, static_cast<uint32_t>(value)); }
+bool ReadBool(uint32_t unit, int32_t property) { return static_cast<uint32_t>(Read(unit, property)) != 0; }
+void WriteBool(uint32_t unit, int32_t property, bool value) { Write(unit, property, value ? 1 : 0); }
+
+TextVar ReadInput() { return ReadText(k编辑框_QZ输入, kPropContent); }
+TextVar ReadOutput() { return ReadText(k编辑框_357输出, kPropContent); }
+void WriteInput(const char* text) { WriteText(k编辑框_QZ输入, kPropContent, text); }
+void WriteOutput(const char* text) { WriteText(k编辑框_357输出, kPropContent, text); }
+}  // namespace wht

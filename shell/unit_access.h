@@ -1,0 +1,20 @@
+// The handlers' typed access to unit properties, through the runtime's property services.
+#pragma once
+#include <cstdint>
+
+#include "runtime/variables.h"
+
+namespace wht {
+TextVar ReadText(uint32_t unit, int32_t property);
+void WriteText(uint32_t unit, int32_t property, const char* text);
+int32_t ReadInt(uint32_t unit, int32_t property);
+void WriteInt(uint32_t unit, int32_t property, int32_t value);
+bool ReadBool(uint32_t unit, int32_t property);
+void WriteBool(uint32_t unit, int32_t property, bool value);
+
+// The two edit boxes' content.
+TextVar ReadInput();
+TextVar ReadOutput();
+void WriteInput(const char* text);
+void WriteOutput(const char* text);
+}  // namespace wht

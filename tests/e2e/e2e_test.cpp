@@ -1,0 +1,336 @@
+// End-to-end: the real program under Wine, driven from this process through window messages.
+#include <string>
+
+#include "program_driver.h"
+#include "test_support.h"
+
+namespace {
+ProgramDriver& Program() {
+    static ProgramDriver driver;
+    static bool started = driver.Start();
+    REQUIRE(started);
+    return driver;
+}
+
+// Every case starts from the same state: both boxes empty, the encoding group shown.
+ProgramDriver& Fresh() {
+    ProgramDriver& p = Program();
+    p.Click(ids::按钮_编码处理1);
+    p.Click(ids::按钮_编码处理);
+    return p;
+}
+
+void CheckOutput(ProgramDriver& p, const std::string& expectedGbk) {
+    CHECK(Hex(Gbk(p.OutputWide())) == Hex(Gbk(Wide(expectedGbk))));
+}
+
+template <typename F>
+bool WaitFor(F condition, int milliseconds = 5000) {
+    for (int waited = 0; waited < milliseconds; waited += 20) {
+        if (condition()) return true;
+        Sleep(20);
+    }
+    return condition();
+}
+
+const char kReportOfA[] =
+    "URL解码(GBK)： a\r\nURL解码(UTF8)： a\r\nRC4加密： c\r\nBASE64编码： YQ==\r\nansi转usc2： a\r\n"
+    "Ansi转Unicode： a\r\nAnsi转Unicode1： &#97\r\nGB2312转UTF8： a\r\n简体转BIG5： a\r\n"
+    "--------------------------------------------------\r\n"
+    "取MD2值： 32ec01ec4a6dac72c0ab96fb34c0b5d1\r\n取MD4值： bde52cb31de33e46245e05fbdbd6fb24\r\n"
+    "取MD5值： 0cc175b9c0f1b6a831c399e269772661\r\n取SHA1值： 86f7e437faa5a7fce15d1ddcb9eaeaea377667b8\r\n"
+    "取CRC32值： E8B7BE43\r\n"
+    "取sha256值： ca978112ca1bbdcafac231b39a23dc4da786eff8147c4e72b9807785afee48bb\r\n"
+    "取sha512值： 1f40fc92da241694750979ee6cf582f2d5d7d28e18335de05abc54d0560e0f5302860c652bf08d560252aa5e74210546f369fbbbce8c12cfc7957b2652fe9a75\r\n";
+
+const char kDecodeReportOfA[] =
+    "URL解码(GBK)： a\r\nURL解码(UTF8)： a\r\nRC4解密： c\r\nBASE64解码： h\r\nusc2转ansi： a\r\n"
+    "Unicode转Ansi： \r\nUnicode转Ansi1： \r\nutf8转gb2312： a\r\nBIG5转简体： a\r\n"
+    "--------------------------------------------------\r\n"
+    "取MD5值： 0cc175b9c0f1b6a831c399e269772661\r\n取MD4值： bde52cb31de33e46245e05fbdbd6fb24\r\n"
+    "取MD2值： 32ec01ec4a6dac72c0ab96fb34c0b5d1\r\n取SHA1值： 86f7e437faa5a7fce15d1ddcb9eaeaea377667b8\r\n"
+    "取CRC32值： E8B7BE43\r\n"
+    "取sha256值： ca978112ca1bbdcafac231b39a23dc4da786eff8147c4e72b9807785afee48bb\r\n"
+    "取sha512值： 1f40fc92da241694750979ee6cf582f2d5d7d28e18335de05abc54d0560e0f5302860c652bf08d560252aa5e74210546f369fbbbce8c12cfc7957b2652fe9a75\r\n";
+}  // namespace
+
+TEST_CASE("at start the encoding group is the visible one and 二进制 is checked") {
+    ProgramDriver& p = Program();
+    CHECK(p.Visible(ids::分组框_编码处理));
+    CHECK_FALSE(p.Visible(ids::分组框_进制计算));
+    CHECK_FALSE(p.Visible(ids::分组框_转大小写));
+    CHECK(p.Checked(ids::单选框_二进制));
+    // Units inside a hidden group box are hidden with it.
+    CHECK_FALSE(IsWindowVisible(p.Control(ids::单选框_十进制)));
+    CHECK(IsWindowVisible(p.Control(ids::超级按钮_加密解密)));
+}
+
+TEST_CASE("the three group buttons show exactly one group each") {
+    ProgramDriver& p = Fresh();
+    struct Step {
+        int button, shown;
+    } steps[] = {{ids::按钮_进制计算, ids::分组框_进制计算},
+                 {ids::按钮_转大小写, ids::分组框_转大小写},
+                 {ids::按钮_编码处理, ids::分组框_编码处理}};
+    const int groups[] = {ids::分组框_编码处理, ids::分组框_进制计算, ids::分组框_转大小写};
+    for (const Step& s : steps) {
+        p.Click(s.button);
+        for (int g : groups) {
+            CAPTURE(g);
+            CHECK(p.Visible(g) == (g == s.shown));
+        }
+    }
+}
+
+TEST_CASE("every conversion of the pop-up menus writes its result into the output box") {
+    struct Case {
+        const char* item;
+        std::string input;
+        std::string output;
+    } cases[] = {
+        {"URL加密(GBK)", "中 a-_.~/", "%D6%D0%20a-%5F.%7E%2F"},
+        {"URL解密(GBK)", "%d6%D0", "中"},
+        {"URL加密(UTF8)", "中", "%E4%B8%AD"},
+        {"URL解密(UTF8)", "%E4%B8%AD", "中"},
+        {"RC4加密", "abc", "cgd"},
+        {"RC4解密", "cgd", "abc"},
+        {"BASE64加密", "中文", "1tDOxA=="},
+        {"BASE64解密", "YW Jj", "abc"},
+        {"BASE64编码A", "abc", "YWJj"},
+        {"BASE64编码B", "YWJj", "abc"},
+        {"简体一繁体", "中国", "中國"},
+        {"繁体一简体", "中國", "中国"},
+        {"BIG5简体", "\xA4\xA4\xB0\xEA", "中国"},
+        {"简体BIG5", "中国", "\xA4\xA4\xB0\xEA"},
+        {"BIG5到繁体", "\xA4\xA4\xB0\xEA", "中國"},
+        {"繁体到BIG5", "中國", "\xA4\xA4\xB0\xEA"},
+        {"北京时间一格林威治", "2020-7-28 8:00:00", "1595894400"},
+        {"格林威治一北京", "1595894400", "2020年7月28日8时"},
+        {"ansi一usc2", "a b'", "a%20b%u2019"},
+        {"usc2一ansi", "%u6211%20\\u7231", "我 爱"},
+        {"GB2312一UTF8", "中文", "\xE4\xB8\xAD\xE6\x96\x87"},
+        {"UTF8一GB2312", "\xE4\xB8\xAD\xE6\x96\x87", "中文"},
+        {"Ansi一Unicode", "abc", "a"},
+        {"Unicode一Ansi", "-N\x87" "e", "中文"},
+        {"Ansi一Unicode_str", "我爱", "&#25105&#29233"},
+        {"Unicode_str一Ansi", "&#25105;&#29233;", "我爱"},
+        {"Unicode一UTF8", "-N", "\xE4\xB8\xAD"},
+        {"UTF8一Unicode", "\xE4\xB8\xAD\xE6\x96\x87", "-N\x87" "e"},
+        {"取MD2", "abc", "da853b0d3f88d99b30283a69e6ded6bb"},
+        {"取MD4", "abc", "a448017aaf21d8525fc10ae87aa6729d"},
+        {"取MD5", "abc", "900150983cd24fb0d6963f7d28e17f72"},
+        {"取MD5(中文)", "中", "aed1dfbc31703955e64806b799b67645"},
+        {"取sha1", "abc", "a9993e364706816aba3e25717850c26c9cd0d89d"},
+        {"取sha256", "abc", "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad"},
+        {"取sha512", "abc",
+         "ddaf35a193617abacc417349ae20413112e6fa4e89a97ea20a9eeee64b55d39a2192992a274fc1a836ba3c23a3feebbd454d4423643ce80e2a9ac94fa54ca49f"},
+        {"取crc32", "123456789", "CBF43926"},
+        {"一键编码(&B)", "a", kReportOfA},
+        {"一键解码(&J)", "a", kDecodeReportOfA},
+    };
+    ProgramDriver& p = Fresh();
+    for (const Case& c : cases) {
+        CAPTURE(std::string(c.item));
+        p.SetInput(c.input);
+        p.Menu(c.item);
+        CheckOutput(p, c.output);
+        // A conversion never changes the input box.
+        CHECK(Gbk(p.InputWide()) == Gbk(Wide(c.input)));
+    }
+}
+
+TEST_CASE("the number-base radio boxes run the calculator and leave the caret in the input") {
+    ProgramDriver& p = Fresh();
+    p.Click(ids::按钮_进制计算);
+    struct Case {
+        int radio;
+        const char* input;
+        const char* output;
+    } cases[] = {
+        {ids::单选框_十六进制, "ff",
+         "二进制结果为：11111111\r\n\r\n八进制结果为：377\r\n\r\n十进制结果为：255\r\n\r\n十六进制结果：FF"},
+        {ids::单选框_二进制, "0010", "二进制结果为：0010\r\n\r\n八进制结果为：2\r\n\r\n十进制结果为：2\r\n\r\n十六进制结果：2"},
+        {ids::单选框_八进制, "129", "\r\n转换失败：“129”不是一个有效的八进制数！"},
+        {ids::单选框_十进制, "-5", "\r\n转换失败：不支持转换负数以及小数"},
+        {ids::单选框_十六进制, "12345678901234567", "\r\n转换失败：数值超出容纳范围"},
+    };
+    for (const Case& c : cases) {
+        CAPTURE(std::string(c.input));
+        p.SetInput(c.input);
+        p.Click(c.radio);
+        CHECK(p.Checked(c.radio));
+        CheckOutput(p, c.output);
+        HWND input = p.Control(ids::编辑框_QZ输入);
+        DWORD start = 0, end = 0;
+        SendMessageW(input, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+        CHECK(start == p.InputWide().size());
+    }
+    // An empty input changes nothing.
+    p.SetInput("");
+    p.Click(ids::单选框_十进制);
+    CheckOutput(p, "\r\n转换失败：数值超出容纳范围");
+}
+
+TEST_CASE("Enter in the input box runs the calculator and its line break is removed at once") {
+    ProgramDriver& p = Fresh();
+    p.Click(ids::按钮_进制计算);
+    p.Click(ids::单选框_十进制);
+    p.SetInput("255");
+    SendMessageW(p.Control(ids::编辑框_QZ输入), EM_SETSEL, 3, 3);
+    p.Key(ids::编辑框_QZ输入, VK_RETURN, L'\r');
+    CheckOutput(p, "二进制结果为：11111111\r\n\r\n八进制结果为：377\r\n\r\n十进制结果为：255\r\n\r\n十六进制结果：FF");
+    CHECK(p.InputWide() == L"255");
+}
+
+TEST_CASE("text to and from digits") {
+    ProgramDriver& p = Fresh();
+    p.Click(ids::按钮_进制计算);
+    p.SetInput("AB");
+    p.Click(ids::单选框_进制转文本);
+    CheckOutput(p, "文本转二进制结果为：0100000101000010\r\n\r\n文本转十六进制结果：41 42\r\n\r\n");
+    // "41 42" read as binary digits: three "0"s in front, then every byte but "0" is a one bit.
+    p.SetInput("41 42");
+    p.Click(ids::单选框_文本转进制);
+    CheckOutput(p, "二进制转文本结果为：\x1F\r\n\r\n十六进制转文本结果：AB");
+}
+
+TEST_CASE("letter case and money amounts") {
+    ProgramDriver& p = Fresh();
+    p.Click(ids::按钮_转大小写);
+    struct Case {
+        int radio;
+        const char* input;
+        const char* output;
+    } cases[] = {
+        {ids::单选框_字母转大写, "abc中文def", "ABC中文DEF"},
+        {ids::单选框_字母转大写, "", "提示：被转内容为空，你让我拿什么去转呢？"},
+        {ids::单选框_字母转小写, "ABC", "abc"},
+        {ids::单选框_数字转大写, "105", "壹佰零伍元整"},
+        {ids::单选框_数字转大写, "12.5", "提示：耍我呢？必须要全是数字！！！"},
+    };
+    for (const Case& c : cases) {
+        CAPTURE(std::string(c.input));
+        p.SetInput(c.input);
+        p.Click(c.radio);
+        CheckOutput(p, c.output);
+    }
+}
+
+TEST_CASE("swap and clear") {
+    ProgramDriver& p = Fresh();
+    p.SetInput("x");
+    p.Menu("RC4加密");  // "x" XOR 0x02: the output box holds "z"
+    CheckOutput(p, "z");
+    p.SetInput("a\r\nb");
+    CHECK(p.InputWide() == L"ab");  // line breaks are removed on every change
+    p.Click(ids::超级按钮_交换上下);
+    CHECK(p.InputWide() == L"z");
+    CheckOutput(p, "ab");
+    // Swapping a report into the input box leaves it as one line.
+    p.SetInput("a");
+    p.Menu("一键编码(&B)");
+    p.Click(ids::超级按钮_交换上下);
+    CHECK(p.InputWide().find(L"\r\n") == std::wstring::npos);
+    CHECK(p.InputWide().find(L"URL解码(GBK)： aURL解码(UTF8)： a") == 0);
+    CheckOutput(p, "a");
+    // Swap with an empty output box moves the input out and empties it.
+    p.Click(ids::按钮_编码处理1);
+    CHECK(p.InputWide().empty());
+    CHECK(p.OutputWide().empty());
+    p.SetInput("only");
+    p.Click(ids::超级按钮_交换上下);
+    CHECK(p.InputWide().empty());
+    CheckOutput(p, "only");
+}
+
+TEST_CASE("copy, paste and clear of the shortcut menu") {
+    ProgramDriver& p = Fresh();
+    p.SetInput("abc");
+    p.Menu("RC4加密");
+    p.Menu("复制");
+    REQUIRE(OpenClipboard(nullptr));
+    HANDLE h = GetClipboardData(CF_UNICODETEXT);
+    std::wstring clip = h ? static_cast<const wchar_t*>(GlobalLock(h)) : L"";
+    if (h) GlobalUnlock(h);
+    EmptyClipboard();
+    HGLOBAL g = GlobalAlloc(GMEM_MOVEABLE, sizeof(L"中\r\n文"));
+    memcpy(GlobalLock(g), L"中\r\n文", sizeof(L"中\r\n文"));
+    GlobalUnlock(g);
+    SetClipboardData(CF_UNICODETEXT, g);
+    CloseClipboard();
+    CHECK(clip == L"cgd");
+    p.Menu("粘贴");
+    CHECK(p.InputWide() == L"中文");
+    p.Menu("清空");
+    CHECK(p.InputWide().empty());
+    CHECK(p.OutputWide().empty());
+}
+
+TEST_CASE("a super button pops up its menu below the encoding group; a choice runs the item") {
+    ProgramDriver& p = Fresh();
+    p.SetInput("中");
+    RECT window, group;
+    GetWindowRect(p.main(), &window);
+    GetWindowRect(p.Control(ids::分组框_编码处理), &group);
+    struct Case {
+        int button;
+        int k;
+    } cases[] = {{ids::超级按钮_加密解密, 0}, {ids::超级按钮_文汇通1, 100}, {ids::超级按钮_文汇通2, 200},
+                 {ids::超级按钮_取哈希值, 300}, {ids::超级按钮_一键解码, 470}};
+    for (const Case& c : cases) {
+        CAPTURE(c.k);
+        p.PostClick(c.button);
+        HWND menu = nullptr;
+        CHECK(WaitFor([&] { return (menu = FindProcessWindow(p.processId(), L"#32768", true)) != nullptr; }));
+        if (!menu) continue;
+        RECT r;
+        GetWindowRect(menu, &r);
+        POINT client = {0, 0};
+        ClientToScreen(p.main(), &client);
+        // The placement adds the group's client position to the window's position.
+        CHECK(r.left - window.left == (group.left - client.x) + c.k);
+        PostMessageW(menu, WM_KEYDOWN, VK_ESCAPE, 0);
+        CHECK(WaitFor([&] { return FindProcessWindow(p.processId(), L"#32768", true) == nullptr; }));
+    }
+    // Choosing the first item of 菜单_加密解密 from the pop-up runs "URL加密(GBK)".
+    p.PostClick(ids::超级按钮_加密解密);
+    HWND menu = nullptr;
+    REQUIRE(WaitFor([&] { return (menu = FindProcessWindow(p.processId(), L"#32768", true)) != nullptr; }));
+    PostMessageW(menu, WM_KEYDOWN, VK_DOWN, 0);
+    PostMessageW(menu, WM_KEYDOWN, VK_RETURN, 0);
+    CHECK(WaitFor([&] { return Gbk(p.OutputWide()) == "%D6%D0"; }));
+}
+
+TEST_CASE("作者 opens the about window modally; closing it re-enables the main window") {
+    ProgramDriver& p = Fresh();
+    PostMessageW(p.main(), WM_COMMAND, MAKEWPARAM(MenuCommand("作者"), 0), 0);
+    HWND about = nullptr;
+    REQUIRE(WaitFor([&] {
+        // The visible, untitled top-level window of the program with the about window's width.
+        for (HWND c = GetTopWindow(nullptr); c; c = GetWindow(c, GW_HWNDNEXT)) {
+            DWORD pid = 0;
+            GetWindowThreadProcessId(c, &pid);
+            if (pid == p.processId() && c != p.main() && IsWindowVisible(c) && GetWindowTextLengthW(c) == 0) {
+                RECT r;
+                GetWindowRect(c, &r);
+                if (r.right - r.left == 487) about = c;
+            }
+        }
+        return about != nullptr;
+    }));
+    // The window is shown before the others are disabled: wait for both.
+    CHECK(WaitFor([&] { return !p.Enabled(p.main()); }));
+    PostMessageW(about, WM_CLOSE, 0, 0);
+    CHECK(WaitFor([&] { return !IsWindow(about) || !IsWindowVisible(about); }));
+    CHECK(WaitFor([&] { return p.Enabled(p.main()); }));
+}
+
+TEST_CASE("closing the main window ends the program with exit code 0") {
+    ProgramDriver& p = Program();
+    HANDLE process = p.process();
+    PostMessageW(p.main(), WM_CLOSE, 0, 0);
+    REQUIRE(WaitForSingleObject(process, 10000) == WAIT_OBJECT_0);
+    DWORD code = 1;
+    GetExitCodeProcess(process, &code);
+    CHECK(code == 0);
+}

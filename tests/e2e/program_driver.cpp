@@ -1,0 +1,186 @@
+#include "program_driver.h"
+
+#include <cstring>
+#include <vector>
+
+namespace {
+const wchar_t kTitle[] = L"文汇通 v1.0";
+
+// The main window's menu records in form order; a command is 20000 + the place.
+const char* const kMenuCaptions[] = {
+    "关于作者", "作者", "菜单_加密解密", "URL加密(GBK)", "URL解密(GBK)", "-", "URL加密(UTF8)", "URL解密(UTF8)", "-",
+    "RC4加密", "RC4解密", "-", "BASE64加密", "BASE64解密", "-", "BASE64编码A", "BASE64编码B", "菜单_文汇通1",
+    "简体一繁体", "繁体一简体", "-", "BIG5简体", "简体BIG5", "-", "BIG5到繁体", "繁体到BIG5", "-",
+    "北京时间一格林威治", "格林威治一北京", "菜单_文汇通2", "ansi一usc2", "usc2一ansi", "-", "GB2312一UTF8",
+    "UTF8一GB2312", "-", "Ansi一Unicode", "Unicode一Ansi", "Ansi一Unicode_str", "Unicode_str一Ansi", "-",
+    "Unicode一UTF8", "UTF8一Unicode", "菜单_取哈希值", "取MD2", "取MD4", "取MD5", "取MD5(中文)", "取sha1",
+    "取sha256", "取sha512", "取crc32", "菜单_一键解码", "一键编码(&B)", "一键解码(&J)", "菜单_快捷", "复制",
+    "粘贴", "清空", "菜单_列表", "复制密文", "复制全部", "-", "双击可切换",
+};
+static_assert(sizeof(kMenuCaptions) / sizeof(kMenuCaptions[0]) == 64, "64 menu items");
+
+struct Search {
+    int id;
+    HWND found;
+};
+
+BOOL CALLBACK FindById(HWND w, LPARAM p) {
+    Search* s = reinterpret_cast<Search*>(p);
+    if (GetDlgCtrlID(w) == s->id) {
+        s->found = w;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+struct ProcessSearch {
+    DWORD pid;
+    const wchar_t* className;
+    bool visibleOnly;
+    HWND found;
+};
+
+BOOL CALLBACK FindInProcess(HWND w, LPARAM p) {
+    ProcessSearch* s = reinterpret_cast<ProcessSearch*>(p);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(w, &pid);
+    if (pid != s->pid) return TRUE;
+    if (s->visibleOnly && !IsWindowVisible(w)) return TRUE;
+    wchar_t name[64];
+    GetClassNameW(w, name, 64);
+    if (s->className && lstrcmpW(name, s->className) != 0) return TRUE;
+    s->found = w;
+    return FALSE;
+}
+}  // namespace
+
+int MenuCommand(const char* caption) {
+    for (int i = 0; i < 64; ++i)
+        if (strcmp(kMenuCaptions[i], caption) == 0) return 20000 + i;
+    return -1;
+}
+
+std::wstring Wide(const std::string& gbk) {
+    if (gbk.empty()) return std::wstring();
+    int n = MultiByteToWideChar(936, 0, gbk.data(), static_cast<int>(gbk.size()), nullptr, 0);
+    std::wstring w(n, L'\0');
+    MultiByteToWideChar(936, 0, gbk.data(), static_cast<int>(gbk.size()), &w[0], n);
+    return w;
+}
+
+std::string Gbk(const std::wstring& wide) {
+    if (wide.empty()) return std::string();
+    int n = WideCharToMultiByte(936, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0, nullptr, nullptr);
+    std::string s(n, '\0');
+    WideCharToMultiByte(936, 0, wide.data(), static_cast<int>(wide.size()), &s[0], n, nullptr, nullptr);
+    return s;
+}
+
+HWND FindProcessWindow(DWORD pid, const wchar_t* className, bool visibleOnly) {
+    ProcessSearch s = {pid, className, visibleOnly, nullptr};
+    EnumWindows(FindInProcess, reinterpret_cast<LPARAM>(&s));
+    return s.found;
+}
+
+bool ProgramDriver::Start() {
+    wchar_t path[MAX_PATH];
+    GetModuleFileNameW(nullptr, path, MAX_PATH);
+    std::wstring dir(path);
+    dir = dir.substr(0, dir.find_last_of(L'\\'));        // build\tests
+    dir = dir.substr(0, dir.find_last_of(L'\\'));        // build
+    std::wstring exe = dir + L"\\wenhuitong.exe";
+    std::wstring command = L"\"" + exe + L"\"";
+    STARTUPINFOW si = {};
+    si.cb = sizeof(si);
+    PROCESS_INFORMATION pi;
+    if (!CreateProcessW(exe.c_str(), &command[0], nullptr, nullptr, FALSE, 0, nullptr, dir.c_str(), &si, &pi))
+        return false;
+    CloseHandle(pi.hThread);
+    process_ = pi.hProcess;
+    pid_ = pi.dwProcessId;
+    for (int i = 0; i < 300 && !main_; ++i) {
+        HWND w = FindWindowW(nullptr, kTitle);
+        DWORD owner = 0;
+        if (w) GetWindowThreadProcessId(w, &owner);
+        if (w && owner == pid_ && IsWindowVisible(w)) main_ = w;
+        else Sleep(50);
+    }
+    Settle();
+    return main_ != nullptr;
+}
+
+bool ProgramDriver::Attach() {
+    main_ = FindWindowW(nullptr, kTitle);
+    if (main_) GetWindowThreadProcessId(main_, &pid_);
+    return main_ != nullptr;
+}
+
+void ProgramDriver::Stop() {
+    if (process_) {
+        if (main_ && IsWindow(main_)) PostMessageW(main_, WM_CLOSE, 0, 0);
+        if (WaitForSingleObject(process_, 10000) != WAIT_OBJECT_0) TerminateProcess(process_, 1);
+        CloseHandle(process_);
+    }
+    process_ = nullptr;
+    main_ = nullptr;
+}
+
+ProgramDriver::~ProgramDriver() { Stop(); }
+
+HWND ProgramDriver::Control(int id) const {
+    Search s = {id, nullptr};
+    EnumChildWindows(main_, FindById, reinterpret_cast<LPARAM>(&s));
+    return s.found;
+}
+
+void ProgramDriver::SetInput(const std::string& gbk) {
+    // As a user replaces the whole text by typing or pasting: a multi-line edit box reports
+    // no change for WM_SETTEXT, but does for a replaced selection.
+    std::wstring w = Wide(gbk);
+    HWND input = Control(ids::编辑框_QZ输入);
+    SendMessageW(input, EM_SETSEL, 0, -1);
+    SendMessageW(input, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(w.c_str()));
+    Settle();
+}
+
+static std::wstring TextOf(HWND w) {
+    int n = static_cast<int>(SendMessageW(w, WM_GETTEXTLENGTH, 0, 0));
+    std::wstring s(n + 1, L'\0');
+    int got = static_cast<int>(SendMessageW(w, WM_GETTEXT, n + 1, reinterpret_cast<LPARAM>(&s[0])));
+    s.resize(got);
+    return s;
+}
+
+std::wstring ProgramDriver::InputWide() const { return TextOf(Control(ids::编辑框_QZ输入)); }
+std::wstring ProgramDriver::OutputWide() const { return TextOf(Control(ids::编辑框_357输出)); }
+
+void ProgramDriver::Click(int id) {
+    SendMessageW(Control(id), BM_CLICK, 0, 0);
+    Settle();
+}
+
+void ProgramDriver::PostClick(int id) { PostMessageW(Control(id), BM_CLICK, 0, 0); }
+
+void ProgramDriver::Menu(const char* caption) {
+    SendMessageW(main_, WM_COMMAND, MAKEWPARAM(MenuCommand(caption), 0), 0);
+    Settle();
+}
+
+void ProgramDriver::Key(int id, int virtualKey, wchar_t character) {
+    HWND w = Control(id);
+    SendMessageW(w, WM_KEYDOWN, virtualKey, 1);
+    if (character) SendMessageW(w, WM_CHAR, character, 1);
+    SendMessageW(w, WM_KEYUP, virtualKey, 0xC0000001);
+    Settle();
+}
+
+bool ProgramDriver::Visible(int id) const { return IsWindowVisible(Control(id)) != 0; }
+
+bool ProgramDriver::Checked(int id) const { return SendMessageW(Control(id), BM_GETCHECK, 0, 0) == BST_CHECKED; }
+
+void ProgramDriver::Settle() const {
+    // A sent message returns only once the program's thread has taken it: one round trip
+    // means every earlier message has been handled.
+    DWORD_PTR result;
+    if (main_) SendMessageTimeoutW(main_, WM_NULL, 0, 0, SMTO_NORMAL, 10000, &result);
+}
