@@ -1,8 +1,7 @@
 // Every unit type the program's windows use.
 #include "ui/unit_type.h"
 #include "ui/units/unit_common.h"
-
-void RegisterWindowUnitType();  // the window itself, with the framework
+#include "ui/window_unit.h"
 
 void RegisterAllUnitTypes() {
     static bool done = false;

@@ -263,9 +263,10 @@ HWND CreateHostWindow(const wchar_t* title, int width, int height, HMENU menu) {
         RegisterClassW(&wc);
         registered = true;
     }
-    HWND h = CreateWindowExW(WS_EX_TOPMOST, L"WhtUnitsTestHost", title,
-                             WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN, 20, 20, width, height, nullptr,
-                             menu, GetModuleHandleW(nullptr), nullptr);
+    // A pop-up without a caption: no window manager is asked about it, so nothing waits on
+    // one when it goes.
+    HWND h = CreateWindowExW(WS_EX_TOPMOST, L"WhtUnitsTestHost", title, WS_POPUP | WS_BORDER | WS_CLIPCHILDREN, 20, 20,
+                             width, height, nullptr, menu, GetModuleHandleW(nullptr), nullptr);
     ShowWindow(h, SW_SHOWNOACTIVATE);
     UpdateWindow(h);
     return h;

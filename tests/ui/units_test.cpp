@@ -275,6 +275,42 @@ TEST_CASE("edit box: every change raises event 0 once, typed or written") {
     DestroyWindow(host);
 }
 
+TEST_CASE("edit box: a spin control beside a single-line box raises event 1") {
+    EventRecorder events;
+    HWND host = CreateHostWindow(L"spin", 300, 200);
+    EditBoxData d;
+    d.SpinMode = 1;
+    d.SpinMin = 10;
+    d.SpinMax = 0;  // the smaller value is the lower bound
+    d.Content = "5";
+    Unit* edit = CreateTestUnit(kTypeEditBox, EditBoxBlob(d), host, 5, 5, 100, 22, kEdit);
+    REQUIRE(edit);
+    edit->OnLoaded();
+    HWND spin = FindWindowExW(host, nullptr, UPDOWN_CLASSW, nullptr);
+    REQUIRE(spin);
+    CHECK(IsWindowVisible(spin));
+    int lo = -1, hi = -1;
+    SendMessageW(spin, UDM_GETRANGE32, reinterpret_cast<WPARAM>(&lo), reinterpret_cast<LPARAM>(&hi));
+    CHECK(lo == 0);
+    CHECK(hi == 10);
+    for (int delta : {1, -1}) {
+        NMUPDOWN nm = {};
+        nm.hdr.hwndFrom = spin;
+        nm.hdr.idFrom = GetDlgCtrlID(spin);
+        nm.hdr.code = UDN_DELTAPOS;
+        nm.iDelta = delta;
+        SendMessageW(host, WM_NOTIFY, nm.hdr.idFrom, reinterpret_cast<LPARAM>(&nm));
+        REQUIRE(events.Count(kEdit, 1) >= 1);
+        CHECK(events.events().back().args == std::vector<int32_t>{delta});
+        events.Clear();
+    }
+    ShowWindow(edit->hwnd, SW_HIDE);
+    CHECK_FALSE(IsWindowVisible(spin));
+    DeleteUnit(edit);
+    CHECK_FALSE(IsWindow(spin));
+    DestroyWindow(host);
+}
+
 TEST_CASE("common events carry their arguments and act on results") {
     EventRecorder events;
     HWND host = CreateHostWindow(L"common", 400, 200);
@@ -574,7 +610,7 @@ HWND WatchedWindow(bool withMenu) {
         AppendMenuW(popup, MF_STRING, 20001, L"作者");
         AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(popup), L"关于作者");
     }
-    HWND h = CreateWindowExW(0, L"WhtUnitsWatched", L"menu", WS_OVERLAPPEDWINDOW, 30, 30, 300, 200, nullptr, bar,
+    HWND h = CreateWindowExW(0, L"WhtUnitsWatched", L"menu", WS_POPUP | WS_BORDER, 30, 30, 300, 200, nullptr, bar,
                              GetModuleHandleW(nullptr), nullptr);
     ShowWindow(h, SW_SHOWNOACTIVATE);
     return h;
@@ -630,6 +666,21 @@ TEST_CASE("super menu: subclasses once, only windows with a menu bar, and cleans
     CHECK(SendMessageW(window, WM_MEASUREITEM, 0, reinterpret_cast<LPARAM>(&measure)) == TRUE);
     CHECK(measure.itemWidth > 20);
     CHECK(measure.itemHeight > 10);
+
+    // Owner-drawn items lose the system's mnemonics; the unit answers them.
+    HMENU popup = CreatePopupMenu();
+    AppendMenuW(popup, MF_STRING, 20010, L"一键编码(&B)");
+    AppendMenuW(popup, MF_STRING, 20011, L"一键解码(&J)");
+    SendMessageW(window, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(popup), 0);
+    CHECK(GetPropW(window, kMenuExMenuShownProperty) == popup);
+    CHECK(SendMessageW(window, WM_MENUCHAR, MAKEWPARAM('j', MF_POPUP), reinterpret_cast<LPARAM>(popup)) ==
+          MAKELRESULT(1, MNC_EXECUTE));
+    CHECK(SendMessageW(window, WM_MENUCHAR, MAKEWPARAM('B', MF_POPUP), reinterpret_cast<LPARAM>(popup)) ==
+          MAKELRESULT(0, MNC_EXECUTE));
+    CHECK(SendMessageW(window, WM_MENUCHAR, MAKEWPARAM('x', MF_POPUP), reinterpret_cast<LPARAM>(popup)) == 0);
+    SendMessageW(window, WM_EXITMENULOOP, 0, 0);
+    CHECK(GetPropW(window, kMenuExMenuShownProperty) == nullptr);
+    DestroyMenu(popup);
 
     // A second super menu changes nothing.
     Unit* second = CreateTestUnit(kTypeSupperMenu, Blob(), window, 600, 304, 56, 32, 0x167700a2, false);

@@ -15,7 +15,7 @@ public:
 
     bool Create(const UnitCreateParams& p) {
         if (!ReadButtonData(p.data, p.size, &d_)) return false;
-        if (!font_.Set(d_.Font)) return false;
+        font_.Set(d_.Font);  // a font that cannot be made leaves the default one
         DWORD pictureStyle = picture_.Load(d_.Picture);
         DWORD style = BS_MULTILINE | (d_.ButtonType == 1 ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON) |
                       ButtonHAlign(d_.HAlign) | ButtonVAlign(d_.VAlign) | pictureStyle;

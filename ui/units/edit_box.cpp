@@ -141,7 +141,7 @@ LRESULT CALLBACK EditSubclass(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam,
 
 bool EditBoxUnit::Create(const UnitCreateParams& p) {
     if (!ReadEditBoxData(p.data, p.size, &d_)) return false;
-    if (!font_.Set(d_.Font)) return false;
+    font_.Set(d_.Font);  // a font that cannot be made leaves the default one
     UnitCreateParams params = p;
     if (!d_.MultiLine) {
         // A single-line box is never lower than its text.

@@ -114,7 +114,7 @@ LRESULT CALLBACK GroupSubclass(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam
 
 bool GroupBoxUnit::Create(const UnitCreateParams& p) {
     if (!ReadGroupBoxData(p.data, p.size, &d_)) return false;
-    if (!font_.Set(d_.Font)) return false;
+    font_.Set(d_.Font);  // a font that cannot be made leaves the default one
     // Clipping its units keeps a repaint of the frame from painting over them; transparent
     // labels are not clipped, so they still get the background they draw on.
     HWND h = CreateUnitWindow(p, WS_EX_CONTROLPARENT, L"BUTTON", d_.Caption,

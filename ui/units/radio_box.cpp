@@ -37,7 +37,7 @@ public:
 
     bool Create(const UnitCreateParams& p) {
         if (!ReadRadioBoxData(p.data, p.size, &d_)) return false;
-        if (!font_.Set(d_.Font)) return false;
+        font_.Set(d_.Font);  // a font that cannot be made leaves the default one
         DWORD pictureStyle = picture_.Load(d_.Picture);
         HWND h = CreateUnitWindow(p, 0, L"BUTTON", d_.Caption, RadioStyle(d_) | pictureStyle);
         if (!h) return false;

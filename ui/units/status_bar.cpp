@@ -16,7 +16,7 @@ public:
 
     bool Create(const UnitCreateParams& p) {
         if (!ReadStatusBarData(p.data, p.size, &d_)) return false;
-        if (!font_.Set(d_.Font)) return false;
+        font_.Set(d_.Font);  // a font that cannot be made leaves the default one
         INITCOMMONCONTROLSEX icc = {sizeof icc, ICC_BAR_CLASSES};
         InitCommonControlsEx(&icc);
         HWND h = CreateUnitWindow(p, 0, STATUSCLASSNAMEW, std::string(), 0);

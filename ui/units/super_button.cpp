@@ -172,7 +172,7 @@ LRESULT CALLBACK SuperBtnSubclass(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPa
 
 bool SuperBtnUnit::Create(const UnitCreateParams& p) {
     if (!ReadSuperBtnData(p.data, p.size, &d_)) return false;
-    if (!font_.Set(d_.font)) return false;
+    font_.Set(d_.font);  // a font that cannot be made leaves the default one
     HWND h = CreateUnitWindow(p, 0, L"BUTTON", d_.caption, BS_OWNERDRAW);
     if (!h) return false;
     BindUnit(this, h, p, kTypeSuperBtn);

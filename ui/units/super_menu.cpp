@@ -79,15 +79,21 @@ struct ItemView {
     HMENU submenu = nullptr;
 };
 
+// An item's type and text; an item the framework built owner-drawn has no text of its own
+// but its description as data.
 bool ReadItem(HMENU menu, int position, ItemView* out) {
     MENUITEMINFOW mi;
     memset(&mi, 0, sizeof mi);
     mi.cbSize = sizeof mi;
-    mi.fMask = MIIM_FTYPE | MIIM_STRING | MIIM_SUBMENU;
+    mi.fMask = MIIM_FTYPE | MIIM_STRING | MIIM_SUBMENU | MIIM_DATA;
     if (!GetMenuItemInfoW(menu, position, TRUE, &mi)) return false;
     out->type = mi.fType;
     out->submenu = mi.hSubMenu;
     out->text.clear();
+    if (mi.cch == 0 && (mi.fType & MFT_OWNERDRAW) && mi.dwItemData && !IsTag(mi.dwItemData)) {
+        out->text = GbkToWide(reinterpret_cast<const MenuItemDrawInfo*>(mi.dwItemData)->text.c_str());
+        return true;
+    }
     if (mi.cch > 0) {
         std::wstring text(mi.cch + 1, L'\0');
         mi.dwTypeData = &text[0];

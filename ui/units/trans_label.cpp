@@ -17,7 +17,7 @@ public:
 
     bool Create(const UnitCreateParams& p) {
         if (!ReadTransLabelData(p.data, p.size, &d_)) return false;
-        if (!font_.Set(d_.Font)) return false;
+        font_.Set(d_.Font);  // a font that cannot be made leaves the default one
         if (!RegisterUnitClass(kLabelClass, Procedure)) return false;
         HWND h = CreateUnitWindow(p, WS_EX_TRANSPARENT, kLabelClass, d_.Caption, 0);
         if (!h) return false;

@@ -100,6 +100,14 @@ bool UnitFont::Set(const Blob& image) {
     }
     LOGFONTW lf;
     if (!LogFontFromImage(image, &lf)) return false;
+    // No face, or one this system lacks: the texts are Chinese, so a Chinese face rather than
+    // whatever the system's code page would pick.
+    if ((lf.lfCharSet == GB2312_CHARSET || lf.lfCharSet == DEFAULT_CHARSET) && !FaceInstalled(lf.lfFaceName)) {
+        if (const wchar_t* face = InstalledChineseFace()) {
+            lstrcpynW(lf.lfFaceName, face, LF_FACESIZE);
+            lf.lfCharSet = GB2312_CHARSET;
+        }
+    }
     HFONT font = CreateFontIndirectW(&lf);
     if (!font) return false;
     Reset();
