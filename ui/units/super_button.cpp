@@ -23,7 +23,7 @@ enum SuperBtnProperty {
 };
 
 const UINT_PTR kSuperBtnSubclassId = 0x57485342;  // 'WHSB'
-const int kGap = 4;                               // between picture and caption
+const int kGap = 3;  // between picture and caption: four-character captions fit a 72-pixel button
 
 // A picture ready to blend: transparent colour applied, premultiplied.
 struct FacePicture {
@@ -340,7 +340,7 @@ void SuperBtnUnit::Paint(HDC dc, const RECT& rc, UINT state, bool over) {
             InflateRect(&glow, -2, -2);
             FrameWith(dc, glow, RGB(255, 200, 60));
         }
-        InflateRect(&face, -3, -3);
+        InflateRect(&face, -2, -2);
     } else {
         HBRUSH brush = CreateSolidBrush(bg);
         FillRect(dc, &rc, brush);
@@ -356,7 +356,7 @@ void SuperBtnUnit::Paint(HDC dc, const RECT& rc, UINT state, bool over) {
                 FrameWith(dc, rc, GetSysColor(hot ? COLOR_HIGHLIGHT : COLOR_BTNSHADOW));
             }
         }
-        InflateRect(&face, -3, -3);
+        InflateRect(&face, -2, -2);
     }
 
     // Content: picture and caption arranged by AlignStyle, moved when pressed.
