@@ -3,16 +3,9 @@
 #include "engine/beijing_time.h"
 #include "test_support.h"
 
-namespace {
-struct Row {
-    const char* input;
-    const char* expected;
-};
-std::string S(const TextVar& t) { return t.c_str(); }
-}  // namespace
 
 TEST_CASE("Beijing time to Unix seconds") {
-    const Row rows[] = {
+    const TextRow rows[] = {
         {"2020-7-28 8:00:00", "1595894400"},
         {"2020年7月28日12时5分3秒", "1595909103"},
         {"1970-1-1 8:00:00", "0"},
@@ -23,14 +16,14 @@ TEST_CASE("Beijing time to Unix seconds") {
         {"not a date", "-59011488000"},
         {"2020-2-30", "-59011488000"},
     };
-    for (const Row& row : rows) {
+    for (const TextRow& row : rows) {
         CAPTURE(row.input);
         CHECK(S(BeijingTimeToUnixSeconds(row.input)) == row.expected);
     }
 }
 
 TEST_CASE("Unix seconds to Beijing time") {
-    const Row rows[] = {
+    const TextRow rows[] = {
         {"1595894400", "2020年7月28日8时"},
         {"1595894400123", "2020年7月28日8时"},    // milliseconds: the first 10 digits
         {"0", "1970年1月1日8时"},
@@ -47,7 +40,7 @@ TEST_CASE("Unix seconds to Beijing time") {
         {"-1000000000", "1938年4月25日6时13分20秒"},
         {"-1000000000123", "1938年4月25日6时13分20秒"},
     };
-    for (const Row& row : rows) {
+    for (const TextRow& row : rows) {
         CAPTURE(row.input);
         CHECK(S(UnixSecondsToBeijingTime(row.input)) == row.expected);
     }

@@ -4,54 +4,47 @@
 #include "engine/chinese_script.h"
 #include "test_support.h"
 
-namespace {
-struct Row {
-    const char* input;
-    const char* expected;
-};
-std::string S(const TextVar& t) { return t.c_str(); }
-}  // namespace
 
 TEST_CASE("GBK and BIG5 both ways") {
-    const Row toBig5[] = {
+    const TextRow toBig5[] = {
         {"中國", "\xA4\xA4\xB0\xEA"},
         {"我愛你", "\xA7\xDA\xB7\x52\xA7\x41"},
         {"abc 123", "abc 123"},
         {"", ""},
         {"国", "?"},                      // simplified: BIG5 has no such character
     };
-    for (const Row& row : toBig5) {
+    for (const TextRow& row : toBig5) {
         CAPTURE(Hex(row.input));
         CHECK(Hex(S(GbkToBig5(row.input))) == Hex(row.expected));
     }
-    const Row toGbk[] = {
+    const TextRow toGbk[] = {
         {"\xA4\xA4\xB0\xEA", "中國"},
         {"\xA7\xDA\xB7\x52\xA7\x41", "我愛你"},
         {"abc 123", "abc 123"},
         {"", ""},
     };
-    for (const Row& row : toGbk) {
+    for (const TextRow& row : toGbk) {
         CAPTURE(Hex(row.input));
         CHECK(Hex(S(Big5ToGbk(row.input))) == Hex(row.expected));
     }
 }
 
 TEST_CASE("simplified text to BIG5 and BIG5 to simplified text") {
-    const Row toBig5[] = {
+    const TextRow toBig5[] = {
         {"中国", "\xA4\xA4\xB0\xEA"},     // BIG5 bytes of 中國, not GBK
         {"我爱你", "\xA7\xDA\xB7\x52\xA7\x41"},
         {"", ""},
     };
-    for (const Row& row : toBig5) {
+    for (const TextRow& row : toBig5) {
         CAPTURE(Hex(row.input));
         CHECK(Hex(S(SimplifiedToBig5(row.input))) == Hex(row.expected));
     }
-    const Row fromBig5[] = {
+    const TextRow fromBig5[] = {
         {"\xA4\xA4\xB0\xEA", "中国"},
         {"\xA7\xDA\xB7\x52\xA7\x41", "我爱你"},
         {"", ""},
     };
-    for (const Row& row : fromBig5) {
+    for (const TextRow& row : fromBig5) {
         CAPTURE(Hex(row.input));
         CHECK(Hex(S(Big5ToSimplified(row.input))) == Hex(row.expected));
     }

@@ -12,7 +12,6 @@ struct CaseRow {
     const char* expected;
 };
 
-std::string S(const TextVar& t) { return t.c_str(); }
 
 // What a GBK system's CharUpperA / CharLowerA makes of one double-byte character, where the
 // result is again one double-byte character; the character itself otherwise.
@@ -109,17 +108,17 @@ TEST_CASE("every GBK character changes case as on a GBK system, whatever the loc
 }
 
 TEST_CASE("IsAllDigits accepts only ASCII digits") {
-    struct Row {
+    struct TextRow {
         const char* input;
         bool expected;
     };
-    const Row rows[] = {
+    const TextRow rows[] = {
         {"0", true},      {"007", true},  {"1234567890", true}, {"", false},
         {"12.5", false},  {"-3", false},  {"+3", false},        {"1 2", false},
         {" 1", false},    {"12a", false}, {"\xA3\xB1\xA3\xB2", false}, // full-width 1 2
         {"1中", false},   {"/", false},   {":", false},
     };
-    for (const Row& row : rows) {
+    for (const TextRow& row : rows) {
         CAPTURE(Hex(row.input));
         CHECK(IsAllDigits(row.input) == row.expected);
     }
@@ -127,12 +126,12 @@ TEST_CASE("IsAllDigits accepts only ASCII digits") {
 
 TEST_CASE("the letter-case radio boxes write their results and prompts") {
     typedef TextVar (*Report)(const char*);
-    struct Row {
+    struct TextRow {
         Report report;
         const char* input;
         const char* expected;
     };
-    const Row rows[] = {
+    const TextRow rows[] = {
         {ToUpperCaseReport, "", "提示：被转内容为空，你让我拿什么去转呢？"},
         {ToUpperCaseReport, "abc中文def", "ABC中文DEF"},
         {ToUpperCaseReport, " ", " "},
@@ -151,7 +150,7 @@ TEST_CASE("the letter-case radio boxes write their results and prompts") {
         {DigitsToAmountReport, "1 2", "提示：耍我呢？必须要全是数字！！！"},
         {DigitsToAmountReport, "\xA3\xB1\xA3\xB2", "提示：耍我呢？必须要全是数字！！！"},
     };
-    for (const Row& row : rows) {
+    for (const TextRow& row : rows) {
         CAPTURE(Hex(row.input));
         CHECK(S(row.report(row.input)) == row.expected);
     }

@@ -3,16 +3,9 @@
 #include "engine/char_refs.h"
 #include "test_support.h"
 
-namespace {
-struct Row {
-    const char* input;
-    const char* expected;
-};
-std::string S(const TextVar& t) { return t.c_str(); }
-}  // namespace
 
 TEST_CASE("TextToCharRefs writes each UTF-16 unit as &# and its decimal value") {
-    const Row rows[] = {
+    const TextRow rows[] = {
         {"A我", "&#65&#25105"},
         {"我爱", "&#25105&#29233"},
         {"", ""},
@@ -26,14 +19,14 @@ TEST_CASE("TextToCharRefs writes each UTF-16 unit as &# and its decimal value") 
         {"\xA3\xE1", "&#65345"},          // full-width a, above 32767
         {"\xA4\xA2", "&#12354"},          // hiragana a
     };
-    for (const Row& row : rows) {
+    for (const TextRow& row : rows) {
         CAPTURE(Hex(row.input));
         CHECK(S(TextToCharRefs(row.input)) == row.expected);
     }
 }
 
 TEST_CASE("CharRefsToText reads references with or without semicolons") {
-    const Row rows[] = {
+    const TextRow rows[] = {
         {"&#25105&#29233", "我爱"},
         {"&#25105;&#29233;", "我爱"},
         {"&#65&#25105", "A我"},
@@ -51,7 +44,7 @@ TEST_CASE("CharRefsToText reads references with or without semicolons") {
         {"&#65 &#66 ", "AB"},
         {"&#9731", "?"},                  // no GBK form: the default character
     };
-    for (const Row& row : rows) {
+    for (const TextRow& row : rows) {
         CAPTURE(row.input);
         CHECK(Hex(S(CharRefsToText(row.input))) == Hex(row.expected));
     }

@@ -8,11 +8,6 @@
 #include "test_support.h"
 
 namespace {
-struct Row {
-    const char* input;
-    const char* expected;
-};
-std::string S(const TextVar& t) { return t.c_str(); }
 
 // Restores automatic choice of the mapping when a case ends.
 struct MappingChoice {
@@ -25,7 +20,7 @@ std::string Code(uint16_t c) { return std::string{static_cast<char>(c >> 8), sta
 
 TEST_CASE("the character table turns simplified into traditional and back") {
     MappingChoice table(ScriptMapping::kTable);
-    const Row toTraditional[] = {
+    const TextRow toTraditional[] = {
         {"中国", "中國"},
         {"我爱你", "我愛你"},
         {"这个会议很重要", "這個會議很重要"},
@@ -39,11 +34,11 @@ TEST_CASE("the character table turns simplified into traditional and back") {
         {"", ""},
         {"\x80国\xB9", "\x80國\xB9"},     // stray bytes stay
     };
-    for (const Row& row : toTraditional) {
+    for (const TextRow& row : toTraditional) {
         CAPTURE(Hex(row.input));
         CHECK(Hex(S(SimplifiedToTraditional(row.input))) == Hex(row.expected));
     }
-    const Row toSimplified[] = {
+    const TextRow toSimplified[] = {
         {"中國", "中国"},
         {"我愛你", "我爱你"},
         {"這個會議很重要", "这个会议很重要"},
@@ -54,7 +49,7 @@ TEST_CASE("the character table turns simplified into traditional and back") {
         {"ABC 123", "ABC 123"},
         {"", ""},
     };
-    for (const Row& row : toSimplified) {
+    for (const TextRow& row : toSimplified) {
         CAPTURE(Hex(row.input));
         CHECK(Hex(S(TraditionalToSimplified(row.input))) == Hex(row.expected));
     }

@@ -13,7 +13,6 @@
 namespace {
 const int32_t O = kOmit;
 
-std::string S(const TextVar& t) { return t.c_str(); }
 
 // Results are exactly sized: a text block holds its length plus the terminator.
 bool ExactlySized(const TextVar& t) {

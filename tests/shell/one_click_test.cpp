@@ -41,7 +41,6 @@ void CheckLines(const std::string& report, const std::vector<std::string>& expec
     }
 }
 
-std::string S(const TextVar& t) { return t.c_str(); }
 }  // namespace
 
 TEST_CASE("the one-click encode report of \"a\"") {

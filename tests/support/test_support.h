@@ -4,6 +4,7 @@
 
 #include "doctest/doctest.h"
 #include "runtime/memory.h"
+#include "runtime/variables.h"
 
 // A case that ends the process (a fatal runtime error, an exit) runs in a child process:
 // the child's report hook writes the box text to its standard output instead of showing a box.
@@ -27,6 +28,13 @@ struct LeakCheck {
     long before = LiveBlockCount();
     long leaked() const { return LiveBlockCount() - before; }
 };
+
+// One row of a text routine's table, and a text's bytes for comparing.
+struct TextRow {
+    const char* input;
+    const char* expected;
+};
+inline std::string S(const TextVar& t) { return t.c_str(); }
 
 // Hexadecimal text of bytes, "41 42", for readable failure messages.
 std::string Hex(const std::string& bytes);
