@@ -109,13 +109,24 @@ void AppendItems(FormWindow& w, HMENU menu, int first, int i, int end, bool bar,
             }
             if (separator) {
                 AppendMenuW(menu, flags | MF_SEPARATOR, 0, ownerDrawn ? content : nullptr);
-            } else if (sub) {
-                HMENU popup = CreatePopupMenu();
-                AppendItems(w, popup, first, i + 1, j, false, ownerDrawn, items);
-                if (bar) r.PopupMenus[0] = popup;
-                AppendMenuW(menu, flags | MF_POPUP, reinterpret_cast<UINT_PTR>(popup), content);
             } else {
-                AppendMenuW(menu, flags, static_cast<UINT_PTR>(kFirstMenuCommand + (i - first)), content);
+                if (sub) {
+                    HMENU popup = CreatePopupMenu();
+                    AppendItems(w, popup, first, i + 1, j, false, ownerDrawn, items);
+                    if (bar) r.PopupMenus[0] = popup;
+                    AppendMenuW(menu, flags | MF_POPUP, reinterpret_cast<UINT_PTR>(popup), content);
+                } else {
+                    AppendMenuW(menu, flags, static_cast<UINT_PTR>(kFirstMenuCommand + (i - first)), content);
+                }
+                // An owner-drawn item keeps its text as well, so screen readers and UI
+                // automation read the menu like any other.
+                if (ownerDrawn) {
+                    MENUITEMINFOW mii = {};
+                    mii.cbSize = sizeof(mii);
+                    mii.fMask = MIIM_STRING;
+                    mii.dwTypeData = const_cast<LPWSTR>(text.c_str());
+                    SetMenuItemInfoW(menu, GetMenuItemCount(menu) - 1, TRUE, &mii);
+                }
             }
         }
         i = j;

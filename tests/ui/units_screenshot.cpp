@@ -88,6 +88,8 @@ TEST_CASE("units screenshot: every unit type drawn in one window") {
 
     add(CreateTestUnit(kTypeStatusBar, StatusBarBlob(StatusBarData()), host, 0, 300, 520, 20, 0x1678000b));
 
+    // The capture reads the screen: no window left over from another case may cover this one.
+    SetWindowPos(host, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW);
     RedrawWindow(host, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_FRAME | RDW_UPDATENOW);
     DrawMenuBar(host);
     Pump(700);

@@ -535,6 +535,11 @@ TEST_CASE("the program's unit types: a group box holds its radio boxes, a super 
     CHECK(info->inMenuBar);
     CHECK(info->hasSubItems);
     CHECK(RuntimeOf(*FindWindowById(kUnits)).ownerDrawnMenus);
+    // Owner-drawn items keep their text for screen readers, in the bar and in its pop-up.
+    CHECK(MenuText(bar, 0, MF_BYPOSITION) == "文件");
+    HMENU popup = GetSubMenu(bar, 0);
+    REQUIRE(popup);
+    CHECK_FALSE(MenuText(popup, 0, MF_BYPOSITION).empty());
 
     // Owner-drawn or not, the numbering holds for the bar and for pop-up menus.
     log.clear();
