@@ -8,7 +8,7 @@ prefix="$deps/prefix"
 
 packages=(wine wine32 wine64 xvfb g++-mingw-w64-i686 mingw-w64-tools
           libz-mingw-w64-dev fonts-wqy-microhei imagemagick doctest-dev
-          cmake make dpkg-dev xz-utils bzip2 unicode-data python3)
+          cmake make dpkg-dev xz-utils bzip2 unicode-data python3 procps)
 
 missing=()
 for p in "${packages[@]}"; do
