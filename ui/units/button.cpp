@@ -87,17 +87,6 @@ private:
     ButtonPicture picture_;
 };
 
-Unit* CreateButton(const UnitCreateParams& params) {
-    ButtonUnit* unit = new ButtonUnit;
-    if (!unit->Create(params)) {
-        delete unit;
-        return nullptr;
-    }
-    return unit;
-}
-
 }  // namespace
 
-void* ButtonTypeQuery(int interfaceNumber) {
-    return interfaceNumber == kUnitInterfaceCreate ? reinterpret_cast<void*>(&CreateButton) : nullptr;
-}
+void* ButtonTypeQuery(int interfaceNumber) { return UnitTypeQueryFor<ButtonUnit>(interfaceNumber); }

@@ -383,17 +383,6 @@ bool EditBoxUnit::ReadProperty(int k, ArgRecord* r) {
     }
 }
 
-Unit* CreateEditBox(const UnitCreateParams& params) {
-    EditBoxUnit* unit = new EditBoxUnit;
-    if (!unit->Create(params)) {
-        delete unit;
-        return nullptr;
-    }
-    return unit;
-}
-
 }  // namespace
 
-void* EditBoxTypeQuery(int interfaceNumber) {
-    return interfaceNumber == kUnitInterfaceCreate ? reinterpret_cast<void*>(&CreateEditBox) : nullptr;
-}
+void* EditBoxTypeQuery(int interfaceNumber) { return UnitTypeQueryFor<EditBoxUnit>(interfaceNumber); }

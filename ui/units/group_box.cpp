@@ -126,17 +126,6 @@ bool GroupBoxUnit::Create(const UnitCreateParams& p) {
     return true;
 }
 
-Unit* CreateGroupBox(const UnitCreateParams& params) {
-    GroupBoxUnit* unit = new GroupBoxUnit;
-    if (!unit->Create(params)) {
-        delete unit;
-        return nullptr;
-    }
-    return unit;
-}
-
 }  // namespace
 
-void* GroupBoxTypeQuery(int interfaceNumber) {
-    return interfaceNumber == kUnitInterfaceCreate ? reinterpret_cast<void*>(&CreateGroupBox) : nullptr;
-}
+void* GroupBoxTypeQuery(int interfaceNumber) { return UnitTypeQueryFor<GroupBoxUnit>(interfaceNumber); }

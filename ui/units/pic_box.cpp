@@ -231,17 +231,6 @@ LRESULT CALLBACK PicBoxUnit::Procedure(HWND hwnd, UINT msg, WPARAM wParam, LPARA
     return DefWindowProcW(hwnd, msg, wParam, lParam);
 }
 
-Unit* CreatePicBox(const UnitCreateParams& params) {
-    PicBoxUnit* unit = new PicBoxUnit;
-    if (!unit->Create(params)) {
-        delete unit;
-        return nullptr;
-    }
-    return unit;
-}
-
 }  // namespace
 
-void* PicBoxTypeQuery(int interfaceNumber) {
-    return interfaceNumber == kUnitInterfaceCreate ? reinterpret_cast<void*>(&CreatePicBox) : nullptr;
-}
+void* PicBoxTypeQuery(int interfaceNumber) { return UnitTypeQueryFor<PicBoxUnit>(interfaceNumber); }

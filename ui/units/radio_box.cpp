@@ -133,17 +133,6 @@ private:
     ButtonPicture picture_;
 };
 
-Unit* CreateRadioBox(const UnitCreateParams& params) {
-    RadioBoxUnit* unit = new RadioBoxUnit;
-    if (!unit->Create(params)) {
-        delete unit;
-        return nullptr;
-    }
-    return unit;
-}
-
 }  // namespace
 
-void* RadioBoxTypeQuery(int interfaceNumber) {
-    return interfaceNumber == kUnitInterfaceCreate ? reinterpret_cast<void*>(&CreateRadioBox) : nullptr;
-}
+void* RadioBoxTypeQuery(int interfaceNumber) { return UnitTypeQueryFor<RadioBoxUnit>(interfaceNumber); }

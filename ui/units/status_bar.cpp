@@ -65,17 +65,6 @@ private:
     UnitFont font_;
 };
 
-Unit* CreateStatusBar(const UnitCreateParams& params) {
-    StatusBarUnit* unit = new StatusBarUnit;
-    if (!unit->Create(params)) {
-        delete unit;
-        return nullptr;
-    }
-    return unit;
-}
-
 }  // namespace
 
-void* StatusBarTypeQuery(int interfaceNumber) {
-    return interfaceNumber == kUnitInterfaceCreate ? reinterpret_cast<void*>(&CreateStatusBar) : nullptr;
-}
+void* StatusBarTypeQuery(int interfaceNumber) { return UnitTypeQueryFor<StatusBarUnit>(interfaceNumber); }

@@ -273,17 +273,6 @@ bool SuperBtnUnit::OnParentNotify(UINT msg, WPARAM wParam, LPARAM lParam, LRESUL
     return false;
 }
 
-void FillGradient(HDC dc, const RECT& rc, COLORREF top, COLORREF bottom) {
-    TRIVERTEX v[2] = {
-        {rc.left, rc.top, static_cast<COLOR16>(GetRValue(top) << 8), static_cast<COLOR16>(GetGValue(top) << 8),
-         static_cast<COLOR16>(GetBValue(top) << 8), 0},
-        {rc.right, rc.bottom, static_cast<COLOR16>(GetRValue(bottom) << 8), static_cast<COLOR16>(GetGValue(bottom) << 8),
-         static_cast<COLOR16>(GetBValue(bottom) << 8), 0},
-    };
-    GRADIENT_RECT g = {0, 1};
-    GradientFill(dc, v, 2, &g, 1, GRADIENT_FILL_RECT_V);
-}
-
 void FrameWith(HDC dc, const RECT& rc, COLORREF colour) {
     HBRUSH brush = CreateSolidBrush(colour);
     FrameRect(dc, &rc, brush);
@@ -517,15 +506,6 @@ bool SuperBtnUnit::ReadProperty(int k, ArgRecord* r) {
     }
 }
 
-Unit* CreateSuperBtn(const UnitCreateParams& params) {
-    SuperBtnUnit* unit = new SuperBtnUnit;
-    if (!unit->Create(params)) {
-        delete unit;
-        return nullptr;
-    }
-    return unit;
-}
-
 }  // namespace
 
 bool PaintSuperButton(Unit* unit, HDC dc, const RECT& rc, UINT itemState, bool hover) {
@@ -534,6 +514,4 @@ bool PaintSuperButton(Unit* unit, HDC dc, const RECT& rc, UINT itemState, bool h
     return true;
 }
 
-void* SuperBtnTypeQuery(int interfaceNumber) {
-    return interfaceNumber == kUnitInterfaceCreate ? reinterpret_cast<void*>(&CreateSuperBtn) : nullptr;
-}
+void* SuperBtnTypeQuery(int interfaceNumber) { return UnitTypeQueryFor<SuperBtnUnit>(interfaceNumber); }

@@ -159,17 +159,6 @@ void MakePlain(HMENU menu) {
     }
 }
 
-void FillGradient(HDC dc, const RECT& rc, COLORREF top, COLORREF bottom) {
-    TRIVERTEX v[2] = {
-        {rc.left, rc.top, static_cast<COLOR16>(GetRValue(top) << 8), static_cast<COLOR16>(GetGValue(top) << 8),
-         static_cast<COLOR16>(GetBValue(top) << 8), 0},
-        {rc.right, rc.bottom, static_cast<COLOR16>(GetRValue(bottom) << 8), static_cast<COLOR16>(GetGValue(bottom) << 8),
-         static_cast<COLOR16>(GetBValue(bottom) << 8), 0},
-    };
-    GRADIENT_RECT g = {0, 1};
-    GradientFill(dc, v, 2, &g, 1, GRADIENT_FILL_RECT_V);
-}
-
 void FillColour(HDC dc, const RECT& rc, COLORREF colour) {
     HBRUSH b = CreateSolidBrush(colour);
     FillRect(dc, &rc, b);
@@ -623,17 +612,6 @@ bool SupperMenuUnit::ReadProperty(int k, ArgRecord* r) {
     return true;
 }
 
-Unit* CreateSupperMenu(const UnitCreateParams& params) {
-    SupperMenuUnit* unit = new SupperMenuUnit;
-    if (!unit->Create(params)) {
-        delete unit;
-        return nullptr;
-    }
-    return unit;
-}
-
 }  // namespace
 
-void* SupperMenuTypeQuery(int interfaceNumber) {
-    return interfaceNumber == kUnitInterfaceCreate ? reinterpret_cast<void*>(&CreateSupperMenu) : nullptr;
-}
+void* SupperMenuTypeQuery(int interfaceNumber) { return UnitTypeQueryFor<SupperMenuUnit>(interfaceNumber); }

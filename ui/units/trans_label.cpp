@@ -118,17 +118,6 @@ private:
     UnitFont font_;
 };
 
-Unit* CreateTransLabel(const UnitCreateParams& params) {
-    TransLabelUnit* unit = new TransLabelUnit;
-    if (!unit->Create(params)) {
-        delete unit;
-        return nullptr;
-    }
-    return unit;
-}
-
 }  // namespace
 
-void* TransLabelTypeQuery(int interfaceNumber) {
-    return interfaceNumber == kUnitInterfaceCreate ? reinterpret_cast<void*>(&CreateTransLabel) : nullptr;
-}
+void* TransLabelTypeQuery(int interfaceNumber) { return UnitTypeQueryFor<TransLabelUnit>(interfaceNumber); }

@@ -292,3 +292,14 @@ DWORD ButtonVAlign(int align) {
     default: return 0;
     }
 }
+
+void FillGradient(HDC dc, const RECT& rc, COLORREF top, COLORREF bottom) {
+    TRIVERTEX v[2] = {
+        {rc.left, rc.top, static_cast<COLOR16>(GetRValue(top) << 8), static_cast<COLOR16>(GetGValue(top) << 8),
+         static_cast<COLOR16>(GetBValue(top) << 8), 0},
+        {rc.right, rc.bottom, static_cast<COLOR16>(GetRValue(bottom) << 8), static_cast<COLOR16>(GetGValue(bottom) << 8),
+         static_cast<COLOR16>(GetBValue(bottom) << 8), 0},
+    };
+    GRADIENT_RECT g = {0, 1};
+    GradientFill(dc, v, 2, &g, 1, GRADIENT_FILL_RECT_V);
+}

@@ -19,8 +19,26 @@ void* StatusBarTypeQuery(int interfaceNumber);
 void* SuperBtnTypeQuery(int interfaceNumber);
 void* SupperMenuTypeQuery(int interfaceNumber);
 
+// Every type's query answers interface 1 with a create function that makes a T and keeps it
+// only when its Create(params) succeeds.
+template <typename T>
+Unit* CreateUnitOfType(const UnitCreateParams& params) {
+    T* unit = new T;
+    if (!unit->Create(params)) {
+        delete unit;
+        return nullptr;
+    }
+    return unit;
+}
+template <typename T>
+void* UnitTypeQueryFor(int interfaceNumber) {
+    return interfaceNumber == kUnitInterfaceCreate ? reinterpret_cast<void*>(&CreateUnitOfType<T>) : nullptr;
+}
+
 // A colour as drawn: the default stands for the current button face.
 COLORREF DrawnColour(uint32_t colour);
+// A vertical gradient from top to bottom over the rectangle.
+void FillGradient(HDC dc, const RECT& rc, COLORREF top, COLORREF bottom);
 
 // The font of units without one of their own: the stock GUI font as a Chinese system has it
 // (9 points, GB2312 character set), so Chinese text has glyphs whatever the system's code page.
