@@ -159,6 +159,32 @@ void Fail(FormWindow& w, HWND hwnd) {
     ResetWorkingRecords(w);
 }
 
+// What a type's create function gets for one record: its data, stored place and flags.
+UnitCreateParams CreateParamsFor(const FormWindow& w, const FormRecord& r, bool isWindow, HWND parent, int controlId) {
+    UnitCreateParams p = {};
+    p.record = &r;
+    p.data = r.UnitData.data();
+    p.size = static_cast<uint32_t>(r.UnitData.size());
+    p.style = UnitStyle(r, isWindow);
+    p.parent = parent;
+    p.controlId = controlId;
+    p.left = r.Left;
+    p.top = r.Top;
+    p.width = r.Width;
+    p.height = r.Height;
+    p.windowId = w.id;
+    p.unitId = r.id;
+    return p;
+}
+
+// A created unit knows its window, identifier and type, and lives in its record's slot.
+void KeepInSlot(const FormWindow& w, FormRecord& r, Unit* unit) {
+    unit->windowId = w.id;
+    unit->unitId = r.id;
+    unit->typeId = r.UnitTypeId;
+    r.ObjectSlot = unit;
+}
+
 bool CreateUnits(FormWindow& w, HWND parent, bool modal) {
     WindowRuntime& rt = RuntimeOf(w);
     FormRecord& r0 = w.records[0];
@@ -172,19 +198,7 @@ bool CreateUnits(FormWindow& w, HWND parent, bool modal) {
                          data.ShowInTaskbar != 0;
         if (modal || !inTaskbar) owner = static_cast<HWND>(RuntimeOwnerWindow());
     }
-    UnitCreateParams p = {};
-    p.record = &r0;
-    p.data = r0.UnitData.data();
-    p.size = static_cast<uint32_t>(r0.UnitData.size());
-    p.style = UnitStyle(r0, true);
-    p.parent = owner;
-    p.controlId = 0;
-    p.left = r0.Left;
-    p.top = r0.Top;
-    p.width = r0.Width;
-    p.height = r0.Height;
-    p.windowId = w.id;
-    p.unitId = r0.id;
+    UnitCreateParams p = CreateParamsFor(w, r0, true, owner, 0);
     p.menu = rt.menuBar;
     p.accelerators = rt.accelerators;
     Unit* window = create(p);
@@ -193,10 +207,7 @@ bool CreateUnits(FormWindow& w, HWND parent, bool modal) {
         Fail(w, nullptr);
         return false;
     }
-    window->windowId = w.id;
-    window->unitId = r0.id;
-    window->typeId = r0.UnitTypeId;
-    r0.ObjectSlot = window;
+    KeepInSlot(w, r0, window);
     WindowCreated();
     HWND hwnd = window->hwnd;
 
@@ -209,28 +220,12 @@ bool CreateUnits(FormWindow& w, HWND parent, bool modal) {
             Fail(w, hwnd);
             return false;
         }
-        UnitCreateParams q = {};
-        q.record = &r;
-        q.data = r.UnitData.data();
-        q.size = static_cast<uint32_t>(r.UnitData.size());
-        q.style = UnitStyle(r, false);
-        q.parent = hwnd;
-        q.controlId = controlId;
-        q.left = r.Left;
-        q.top = r.Top;
-        q.width = r.Width;
-        q.height = r.Height;
-        q.windowId = w.id;
-        q.unitId = r.id;
-        Unit* unit = unitCreate(q);
+        Unit* unit = unitCreate(CreateParamsFor(w, r, false, hwnd, controlId));
         if (!unit) {
             Fail(w, hwnd);
             return false;
         }
-        unit->windowId = w.id;
-        unit->unitId = r.id;
-        unit->typeId = r.UnitTypeId;
-        r.ObjectSlot = unit;
+        KeepInSlot(w, r, unit);
         controlId += kControlIdStep;
     }
     return true;
