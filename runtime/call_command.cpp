@@ -14,10 +14,10 @@ ArgRecord IntArg(int32_t v) { return {static_cast<uint32_t>(v), 0, kInt}; }
 ArgRecord BoolArg(bool v) { return {v ? 1u : 0u, 0, kBool}; }
 
 static ArgRecord EightBytes(const void* p, TypeCode type) {
-    ArgRecord r;
-    memcpy(&r.value, p, 4);
-    memcpy(&r.extra, static_cast<const uint8_t*>(p) + 4, 4);
-    r.type = type;
+    ArgRecord r = {0, 0, type};
+    uint64_t bits;
+    memcpy(&bits, p, 8);
+    SetRecordBits(&r, bits);
     return r;
 }
 
@@ -26,12 +26,12 @@ ArgRecord LongArg(int64_t v) { return EightBytes(&v, kLong); }
 ArgRecord DateTimeArg(double v) { return EightBytes(&v, kDateTime); }
 
 ArgRecord TextArg(const char* text) {
-    return {reinterpret_cast<uint32_t>(text ? text : EmptyTextConstant()), 0, kText};
+    return {reinterpret_cast<uintptr_t>(text ? text : EmptyTextConstant()), 0, kText};
 }
 ArgRecord ByteSetArg(const uint8_t* bytes) {
-    return {reinterpret_cast<uint32_t>(bytes ? bytes : EmptyByteSetConstant()), 0, kByteSet};
+    return {reinterpret_cast<uintptr_t>(bytes ? bytes : EmptyByteSetConstant()), 0, kByteSet};
 }
 ArgRecord ByRefIntArg(int32_t* variable) {
-    return {reinterpret_cast<uint32_t>(variable), 0, kInt | kPointerFlag};
+    return {reinterpret_cast<uintptr_t>(variable), 0, kInt | kPointerFlag};
 }
 ArgRecord OmittedArg() { return {0, 0, kNoValue}; }

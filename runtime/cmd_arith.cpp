@@ -9,7 +9,7 @@
 namespace {
 
 [[noreturn]] void Fatal(const char* message) {
-    RuntimeNotify(kNotifyFatalError, reinterpret_cast<uint32_t>(message), 0);
+    RuntimeNotify(kNotifyFatalError, reinterpret_cast<uintptr_t>(message), 0);
     __builtin_unreachable();
 }
 

@@ -20,13 +20,18 @@ const uint8_t* BytesAt(const ArgRecord* args, int count, int i, int32_t* len) {
     return ArgBytes(args[i], len);
 }
 
-void SetByteSet(ArgRecord* r, uint8_t* block) { *r = {reinterpret_cast<uint32_t>(block), 0, kByteSet}; }
+void SetByteSet(ArgRecord* r, uint8_t* block) { *r = {reinterpret_cast<uintptr_t>(block), 0, kByteSet}; }
 
 // The bytes of the n-byte value in the record as stored: low half in value, high in extra.
+// An address (a subroutine) is the whole pointer-sized value.
 void ValueBytes(const ArgRecord& a, int32_t n, uint8_t* out) {
     uint8_t both[8];
-    memcpy(both, &a.value, 4);
-    memcpy(both + 4, &a.extra, 4);
+    if (IsAddressKind(a.type)) {
+        memcpy(both, &a.value, sizeof(a.value));
+    } else {
+        uint64_t bits = RecordBits(a);
+        memcpy(both, &bits, 8);
+    }
     memcpy(out, both, n);
 }
 }  // namespace
@@ -199,7 +204,11 @@ LIBRARY_COMMAND(ByteSetData) {
             ResultDateTime(result, ClampDateTime(t));
             break;
         }
-        default:  // integer, long, float, double, subroutine address: the bytes as stored
+        case kSubroutine:  // an address: as wide as a pointer
+            *result = {0, 0, kind};
+            memcpy(&result->value, raw, sizeof(result->value));
+            break;
+        default:  // integer, long, float, double: the bytes as stored
             *result = {low, size == 8 ? high : 0, kind};
             break;
         }

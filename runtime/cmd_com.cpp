@@ -362,7 +362,7 @@ LIBRARY_COMMAND(ComCallText) {
         VARIANT text;
         VariantInit(&text);
         if (SUCCEEDED(VariantChangeType(&text, &out, 0, VT_BSTR))) {
-            result->value = reinterpret_cast<uint32_t>(BstrToGbk(text.bstrVal));
+            result->value = reinterpret_cast<uintptr_t>(BstrToGbk(text.bstrVal));
             VariantClear(&text);
         } else {
             error = -8;
@@ -401,7 +401,7 @@ LIBRARY_COMMAND(VariantReset) {
     if (count < 1 || KindOf(args[0].type) != kVariant || !args[0].value) return;
     VARIANT* target = reinterpret_cast<VARIANT*>(args[0].value);
     VariantClear(target);
-    memset(target, 0, 16);
+    memset(target, 0, sizeof(VARIANT));
 }
 
 }  // namespace cmd

@@ -146,10 +146,10 @@ bool ReadValue(const ArgRecord& a, Reading* r) {
     if (a.type & kPointerFlag) return false;
     switch (a.type) {
     case kBool: case kInt: r->whole = static_cast<int32_t>(a.value); return true;
-    case kSubroutine: r->whole = a.value; return true;
+    case kSubroutine: r->whole = static_cast<int64_t>(a.value); return true;
     case kByte: r->whole = static_cast<uint8_t>(a.value); return true;
     case kShort: r->whole = static_cast<int16_t>(a.value); return true;
-    case kLong: r->whole = static_cast<int64_t>((static_cast<uint64_t>(a.extra) << 32) | a.value); return true;
+    case kLong: r->whole = static_cast<int64_t>(RecordBits(a)); return true;
     case kFloat: case kDouble:
         r->isReal = true;
         r->real = ArgDouble(a);

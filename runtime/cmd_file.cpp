@@ -40,12 +40,12 @@ void DestroyFile(void* object) {
     FreeMemory(f);
 }
 
-int32_t FindFileNotify(int32_t, uint32_t object, uint32_t) {
+intptr_t FindFileNotify(int32_t, uintptr_t object, uintptr_t) {
     int32_t i = IndexOfFile(reinterpret_cast<void*>(object));
     return i < 0 ? -1 : g_files[i].kind;
 }
 
-int32_t AddFileNotify(int32_t, uint32_t object, uint32_t kind) {
+intptr_t AddFileNotify(int32_t, uintptr_t object, uintptr_t kind) {
     if (g_fileCount == g_fileCapacity) {
         g_fileCapacity = g_fileCapacity ? g_fileCapacity * 2 : 8;
         g_files = static_cast<OpenFile*>(ReallocMemory(g_files, g_fileCapacity * sizeof(OpenFile)));
@@ -54,14 +54,14 @@ int32_t AddFileNotify(int32_t, uint32_t object, uint32_t kind) {
     return 0;
 }
 
-int32_t RemoveFileNotify(int32_t, uint32_t object, uint32_t) {
+intptr_t RemoveFileNotify(int32_t, uintptr_t object, uintptr_t) {
     int32_t i = IndexOfFile(reinterpret_cast<void*>(object));
     if (i < 0) return 0;
     g_files[i] = g_files[--g_fileCount];
     return 1;
 }
 
-int32_t CloseAllNotify(int32_t, uint32_t, uint32_t) {
+intptr_t CloseAllNotify(int32_t, uintptr_t, uintptr_t) {
     while (g_fileCount > 0) {
         void* object = g_files[g_fileCount - 1].object;
         --g_fileCount;
@@ -82,7 +82,8 @@ struct FileTableRegistrar {
 // The memory file behind a file-number argument, or null when it is not open.
 MemoryFile* OpenMemory(const ArgRecord* args, int count) {
     if (count < 1) return nullptr;
-    uint32_t object = static_cast<uint32_t>(ArgInt(args[0]));
+    // File numbers are addresses: an integer argument is read as the whole word.
+    uintptr_t object = KindOf(args[0].type) == kInt ? args[0].value : static_cast<uintptr_t>(ArgInt(args[0]));
     if (RuntimeNotify(kNotifyFindFile, object, 0) != kMemoryFileKind) return nullptr;
     return reinterpret_cast<MemoryFile*>(object);
 }
@@ -113,14 +114,15 @@ namespace cmd {
 LIBRARY_COMMAND(OpenMemoryFile) {
     MemoryFile* f = static_cast<MemoryFile*>(AllocMemory(sizeof(MemoryFile)));
     *f = {nullptr, 0, 0, 0};
-    RuntimeNotify(kNotifyAddFile, reinterpret_cast<uint32_t>(f), kMemoryFileKind);
-    ResultInt(result, reinterpret_cast<int32_t>(f));
+    RuntimeNotify(kNotifyAddFile, reinterpret_cast<uintptr_t>(f), kMemoryFileKind);
+    // The file number is the object's address: a pointer-sized word.
+    *result = {reinterpret_cast<uintptr_t>(f), 0, kInt};
 }
 
 LIBRARY_COMMAND(CloseFile) {
     MemoryFile* f = OpenMemory(args, count);
     if (!f) return;
-    RuntimeNotify(kNotifyRemoveFile, reinterpret_cast<uint32_t>(f), 0);
+    RuntimeNotify(kNotifyRemoveFile, reinterpret_cast<uintptr_t>(f), 0);
     DestroyFile(f);
 }
 

@@ -22,7 +22,7 @@ int32_t LengthUpTo(const char* s, int64_t limit) {
     return static_cast<int32_t>(strnlen(s, limit > INT32_MAX ? INT32_MAX : static_cast<size_t>(limit)));
 }
 
-void SetText(ArgRecord* r, char* block) { *r = {reinterpret_cast<uint32_t>(block), 0, kText}; }
+void SetText(ArgRecord* r, char* block) { *r = {reinterpret_cast<uintptr_t>(block), 0, kText}; }
 
 int32_t OptionalInt(const ArgRecord* args, int count, int i, int32_t otherwise) {
     return ArgGiven(args, count, i) ? ArgInt(args[i]) : otherwise;
@@ -196,11 +196,13 @@ LIBRARY_COMMAND(SplitText) {
         }
     }
     int32_t n = static_cast<int32_t>(pieces.size());
-    int32_t* block = static_cast<int32_t*>(AllocMemory(CheckedBlockSize(8 + 4 * static_cast<int64_t>(n))));
+    // Header {1, n}, then one pointer-sized slot per text.
+    const int64_t slot = sizeof(char*);
+    int32_t* block = static_cast<int32_t*>(AllocMemory(CheckedBlockSize(8 + slot * n)));
     block[0] = 1;
     block[1] = n;
-    if (n > 0) memcpy(block + 2, pieces.data(), 4 * static_cast<size_t>(n));
-    *result = {reinterpret_cast<uint32_t>(block), 0, kText | kPointerFlag};
+    if (n > 0) memcpy(ArrayElements(block), pieces.data(), sizeof(char*) * static_cast<size_t>(n));
+    *result = {reinterpret_cast<uintptr_t>(block), 0, kText | kPointerFlag};
 }
 
 namespace {

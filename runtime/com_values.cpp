@@ -10,7 +10,7 @@
 
 namespace {
 double Read8AsDouble(const ArgRecord& a) {
-    uint64_t bits = (static_cast<uint64_t>(a.extra) << 32) | a.value;
+    uint64_t bits = RecordBits(a);
     double d;
     memcpy(&d, &bits, 8);
     return d;
@@ -25,10 +25,15 @@ ArgRecord LoadThrough(const ArgRecord& a) {
     int size = KindSize(kind);
     if (size == 1) r.value = *p;
     else if (size == 2) r.value = static_cast<uint32_t>(static_cast<int32_t>(*reinterpret_cast<const int16_t*>(p)));
-    else if (size == 4) memcpy(&r.value, p, 4);
-    else if (size == 8) {
-        memcpy(&r.value, p, 4);
-        memcpy(&r.extra, p + 4, 4);
+    else if (IsAddressKind(kind)) memcpy(&r.value, p, sizeof(r.value));
+    else if (size == 4) {
+        uint32_t w;
+        memcpy(&w, p, 4);
+        r.value = w;
+    } else if (size == 8) {
+        uint64_t bits;
+        memcpy(&bits, p, 8);
+        SetRecordBits(&r, bits);
     }
     return r;
 }
@@ -100,7 +105,7 @@ bool ArrayToVariant(const ArgRecord& a, VARIANT* out) {
     for (LONG i = 0; i < n; ++i) {
         ArgRecord e = {0, 0, kind};
         const uint8_t* p = elements + i * size;
-        ArgRecord through = {reinterpret_cast<uint32_t>(p), 0, kind};
+        ArgRecord through = {reinterpret_cast<uintptr_t>(p), 0, kind};
         e = LoadThrough(through);
         VARIANT v;
         if (!ScalarToVariant(e, false, &v)) {
@@ -162,10 +167,10 @@ bool VariantToVariable(const VARIANT& v, TypeCode kind, void* variable) {
     case kDateTime: memcpy(p, &c.date, 8); break;
     case kText: {
         Text old;
-        memcpy(&old, p, 4);
+        memcpy(&old, p, sizeof(old));
         FreeMemory(old);
         Text t = BstrToGbk(c.bstrVal);
-        memcpy(p, &t, 4);
+        memcpy(p, &t, sizeof(t));
         break;
     }
     case kByte: *p = c.bVal; break;

@@ -9,7 +9,7 @@ struct ComObjectRecord {
     IUnknown* object;  // null when the variable holds no object
     void* auxiliary;   // the record form's block; unused here
 };
-// A Variant value points at a 16-byte VARIANT owned by the variable.
+// A Variant value points at a VARIANT (16 bytes on i686, 24 on x86_64) owned by the variable.
 
 // Builds a VARIANT from a value. byReference: the value field points at the caller's
 // variable (read through it); asArray: the value field points at an array block of the

@@ -5,9 +5,7 @@
 #include "memory.h"
 
 namespace {
-int64_t Bits64(const ArgRecord& a) {
-    return static_cast<int64_t>((static_cast<uint64_t>(a.extra) << 32) | a.value);
-}
+int64_t Bits64(const ArgRecord& a) { return static_cast<int64_t>(RecordBits(a)); }
 double AsDouble(const ArgRecord& a) {
     double d;
     uint64_t bits = static_cast<uint64_t>(Bits64(a));
@@ -26,7 +24,7 @@ double ArgDouble(const ArgRecord& a) {
     case kByte: return static_cast<uint8_t>(a.value);
     case kShort: return static_cast<int16_t>(a.value);
     case kInt: case kBool: return static_cast<int32_t>(a.value);
-    case kSubroutine: return a.value;
+    case kSubroutine: return static_cast<double>(a.value);
     case kLong: return static_cast<double>(Bits64(a));
     case kFloat: return AsFloat(a);
     case kDouble: case kDateTime: return AsDouble(a);
@@ -38,7 +36,7 @@ int64_t ArgLong(const ArgRecord& a) {
     switch (KindOf(a.type)) {
     case kLong: return Bits64(a);
     case kFloat: case kDouble: case kDateTime: return static_cast<int64_t>(ArgDouble(a));
-    case kSubroutine: return a.value;
+    case kSubroutine: return static_cast<int64_t>(a.value);
     default: return static_cast<int64_t>(ArgDouble(a));
     }
 }
@@ -75,14 +73,15 @@ void ResultBool(ArgRecord* r, bool v) { *r = {v ? 1u : 0u, 0, kBool}; }
 void ResultShort(ArgRecord* r, int16_t v) { *r = {static_cast<uint32_t>(static_cast<int32_t>(v)), 0, kShort}; }
 void ResultByte(ArgRecord* r, uint8_t v) { *r = {v, 0, kByte}; }
 void ResultFloat(ArgRecord* r, float v) {
-    r->extra = 0;
-    r->type = kFloat;
-    memcpy(&r->value, &v, 4);
+    uint32_t bits;
+    memcpy(&bits, &v, 4);
+    *r = {bits, 0, kFloat};
 }
 static void Result8(ArgRecord* r, const void* p, TypeCode t) {
-    memcpy(&r->value, p, 4);
-    memcpy(&r->extra, static_cast<const uint8_t*>(p) + 4, 4);
+    uint64_t bits;
+    memcpy(&bits, p, 8);
     r->type = t;
+    SetRecordBits(r, bits);
 }
 void ResultDouble(ArgRecord* r, double v) { Result8(r, &v, kDouble); }
 void ResultLong(ArgRecord* r, int64_t v) { Result8(r, &v, kLong); }
@@ -107,7 +106,7 @@ void ResultText(ArgRecord* r, const char* bytes, int32_t length) {
         t = NewTextBlock(length);
         memcpy(t, bytes, length);
     }
-    *r = {reinterpret_cast<uint32_t>(t), 0, kText};
+    *r = {reinterpret_cast<uintptr_t>(t), 0, kText};
 }
 
 void ResultByteSet(ArgRecord* r, const uint8_t* bytes, int32_t length) {
@@ -116,5 +115,5 @@ void ResultByteSet(ArgRecord* r, const uint8_t* bytes, int32_t length) {
         b = NewByteSetBlock(length);
         memcpy(b + 8, bytes, length);
     }
-    *r = {reinterpret_cast<uint32_t>(b), 0, kByteSet};
+    *r = {reinterpret_cast<uintptr_t>(b), 0, kByteSet};
 }

@@ -173,6 +173,7 @@ void* DllCommandModule(int entry) { return entry >= 0 && entry < kDllEntryCount 
 
 extern "C" void* __cdecl BindDllCommandForThunk(int entry) { return BindDllCommand(entry); }
 
+#if defined(__i386__)
 // EAX: entry number; the stack holds the caller's return address and then the function's own
 // arguments, untouched. ECX and EDX are kept for functions that read them.
 extern "C" __attribute__((naked)) void CallDllCommandThunk() {
@@ -185,3 +186,34 @@ extern "C" __attribute__((naked)) void CallDllCommandThunk() {
         "popl %ecx\n\t"
         "jmp *%eax");
 }
+#elif defined(__x86_64__)
+// EAX: entry number. The function's first four arguments are in RCX, RDX, R8 and R9 (or
+// XMM0-XMM3 for floating-point ones), the rest on the stack behind the caller's shadow
+// space: all are kept while the entry is bound, then the thunk jumps to the function, which
+// returns straight to the caller. The binder is called with the stack 16-byte aligned.
+extern "C" __attribute__((naked)) void CallDllCommandThunk() {
+    asm("pushq %rcx\n\t"
+        "pushq %rdx\n\t"
+        "pushq %r8\n\t"
+        "pushq %r9\n\t"
+        "subq $104, %rsp\n\t"  // 32 shadow bytes, 4 x 16 for XMM0-3, 8 to align
+        "movdqu %xmm0, 32(%rsp)\n\t"
+        "movdqu %xmm1, 48(%rsp)\n\t"
+        "movdqu %xmm2, 64(%rsp)\n\t"
+        "movdqu %xmm3, 80(%rsp)\n\t"
+        "movl %eax, %ecx\n\t"
+        "call BindDllCommandForThunk\n\t"
+        "movdqu 32(%rsp), %xmm0\n\t"
+        "movdqu 48(%rsp), %xmm1\n\t"
+        "movdqu 64(%rsp), %xmm2\n\t"
+        "movdqu 80(%rsp), %xmm3\n\t"
+        "addq $104, %rsp\n\t"
+        "popq %r9\n\t"
+        "popq %r8\n\t"
+        "popq %rdx\n\t"
+        "popq %rcx\n\t"
+        "jmp *%rax");
+}
+#else
+#error "CallDllCommandThunk is written for i686 and x86_64"
+#endif

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "com_values.h"
 #include "commands_com.h"
 
 namespace {
@@ -20,7 +21,7 @@ ArgRecord CallWith(LibraryCommand command, ComObjectVar& object, const char* nam
 }
 }  // namespace
 
-ComObjectVar::ComObjectVar() : record_(AllocMemory(8)) { memset(record_, 0, 8); }
+ComObjectVar::ComObjectVar() : record_(AllocMemory(sizeof(ComObjectRecord))) { memset(record_, 0, sizeof(ComObjectRecord)); }
 
 ComObjectVar::~ComObjectVar() {
     ComRelease(*this);
@@ -29,8 +30,9 @@ ComObjectVar::~ComObjectVar() {
 
 bool ComObjectVar::holdsObject() const { return *static_cast<void**>(record_) != nullptr; }
 
-VariantVar::VariantVar() : block_(AllocMemory(16)) {
-    memset(block_, 0, 16);
+// A VARIANT: 16 bytes on i686, 24 on x86_64.
+VariantVar::VariantVar() : block_(AllocMemory(sizeof(VARIANT))) {
+    memset(block_, 0, sizeof(VARIANT));
     *static_cast<uint16_t*>(block_) = 3;  // VT_I4, value 0
 }
 
@@ -39,8 +41,8 @@ VariantVar::~VariantVar() {
     FreeMemory(block_);
 }
 
-ArgRecord ComObjectArg(const ComObjectVar& object) { return {reinterpret_cast<uint32_t>(object.record()), 0, kComObject}; }
-ArgRecord VariantArg(const VariantVar& variant) { return {reinterpret_cast<uint32_t>(variant.block()), 0, kVariant}; }
+ArgRecord ComObjectArg(const ComObjectVar& object) { return {reinterpret_cast<uintptr_t>(object.record()), 0, kComObject}; }
+ArgRecord VariantArg(const VariantVar& variant) { return {reinterpret_cast<uintptr_t>(variant.block()), 0, kVariant}; }
 
 bool ComCreate(ComObjectVar& object, const char* progId, const char* typeLibraryFile) {
     ArgRecord records[3] = {ComObjectArg(object), TextArg(progId),
@@ -67,7 +69,7 @@ TextVar ComCallText(ComObjectVar& object, const char* name, std::initializer_lis
 
 double ComCallNumber(ComObjectVar& object, const char* name, std::initializer_list<ArgRecord> args) {
     ArgRecord r = CallWith(cmd::ComCallNumber, object, name, args);
-    uint64_t bits = (static_cast<uint64_t>(r.extra) << 32) | r.value;
+    uint64_t bits = RecordBits(r);
     double d;
     memcpy(&d, &bits, 8);
     return d;

@@ -3,11 +3,13 @@
 #include "commands_file.h"
 
 namespace {
+ArgRecord FileArg(FileNumber file) { return {static_cast<uintptr_t>(file), 0, kInt}; }
+
 const int kMaxPieces = 32;
 
-ArgRecord Call(LibraryCommand command, int32_t file, std::initializer_list<ArgRecord> rest = {}) {
+ArgRecord Call(LibraryCommand command, FileNumber file, std::initializer_list<ArgRecord> rest = {}) {
     ArgRecord records[kMaxPieces + 1];
-    records[0] = IntArg(file);
+    records[0] = FileArg(file);
     int n = 1;
     for (const ArgRecord& r : rest)
         if (n <= kMaxPieces) records[n++] = r;
@@ -15,28 +17,28 @@ ArgRecord Call(LibraryCommand command, int32_t file, std::initializer_list<ArgRe
 }
 }  // namespace
 
-int32_t OpenMemoryFile() { return static_cast<int32_t>(CallCommand(cmd::OpenMemoryFile, 0, nullptr).value); }
-void CloseFile(int32_t file) { Call(cmd::CloseFile, file); }
+FileNumber OpenMemoryFile() { return static_cast<FileNumber>(CallCommand(cmd::OpenMemoryFile, 0, nullptr).value); }
+void CloseFile(FileNumber file) { Call(cmd::CloseFile, file); }
 void CloseAllFiles() { CallCommand(cmd::CloseAllFiles, 0, nullptr); }
-bool SeekToStart(int32_t file) { return Call(cmd::SeekToStart, file).value != 0; }
-int32_t FileLength(int32_t file) { return static_cast<int32_t>(Call(cmd::FileLength, file).value); }
+bool SeekToStart(FileNumber file) { return Call(cmd::SeekToStart, file).value != 0; }
+int32_t FileLength(FileNumber file) { return static_cast<int32_t>(Call(cmd::FileLength, file).value); }
 
-bool WriteData(int32_t file, std::initializer_list<const ByteSetVar*> pieces) {
+bool WriteData(FileNumber file, std::initializer_list<const ByteSetVar*> pieces) {
     ArgRecord records[kMaxPieces + 1];
-    records[0] = IntArg(file);
+    records[0] = FileArg(file);
     int n = 1;
     for (const ByteSetVar* p : pieces)
         if (n <= kMaxPieces) records[n++] = ByteSetArg(p ? p->block() : nullptr);
     return CallCommand(cmd::WriteData, n, records).value != 0;
 }
 
-bool WriteText(int32_t file, std::initializer_list<ArgRecord> values) { return Call(cmd::WriteText, file, values).value != 0; }
+bool WriteText(FileNumber file, std::initializer_list<ArgRecord> values) { return Call(cmd::WriteText, file, values).value != 0; }
 
-ByteSetVar ReadData(int32_t file, int32_t length) {
+ByteSetVar ReadData(FileNumber file, int32_t length) {
     return ByteSetVar(reinterpret_cast<ByteSet>(Call(cmd::ReadData, file, {IntArg(length)}).value));
 }
 
-TextVar ReadText(int32_t file, int32_t length) {
+TextVar ReadText(FileNumber file, int32_t length) {
     ArgRecord len = length == kOmit ? OmittedArg() : IntArg(length);
     return TextVar(reinterpret_cast<Text>(Call(cmd::ReadText, file, {len}).value));
 }

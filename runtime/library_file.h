@@ -6,15 +6,18 @@
 #include "library_text.h"
 #include "variables.h"
 
-int32_t OpenMemoryFile();
-void CloseFile(int32_t file);
+// A file number is the file object's address, so it is pointer-sized.
+typedef intptr_t FileNumber;
+
+FileNumber OpenMemoryFile();
+void CloseFile(FileNumber file);
 void CloseAllFiles();
-bool SeekToStart(int32_t file);
-int32_t FileLength(int32_t file);
-bool WriteData(int32_t file, std::initializer_list<const ByteSetVar*> pieces);
+bool SeekToStart(FileNumber file);
+int32_t FileLength(FileNumber file);
+bool WriteData(FileNumber file, std::initializer_list<const ByteSetVar*> pieces);
 // Each value is written as text: ArgRecords of any kind (TextArg, IntArg, DoubleArg ...).
-bool WriteText(int32_t file, std::initializer_list<ArgRecord> values);
-ByteSetVar ReadData(int32_t file, int32_t length);
-TextVar ReadText(int32_t file, int32_t length = kOmit);
+bool WriteText(FileNumber file, std::initializer_list<ArgRecord> values);
+ByteSetVar ReadData(FileNumber file, int32_t length);
+TextVar ReadText(FileNumber file, int32_t length = kOmit);
 TextVar GetClipboardText();
 bool SetClipboardText(const char* text);

@@ -16,7 +16,7 @@ void RegisterNotifyHandler(int32_t code, NotifyHandler handler) {
     if (code >= kFirstCode && code <= kLastCode) g_handlers[code - kFirstCode] = handler;
 }
 
-int32_t RuntimeNotify(int32_t code, uint32_t first, uint32_t second) {
+intptr_t RuntimeNotify(int32_t code, uintptr_t first, uintptr_t second) {
     switch (code) {
     case kNotifySuspendEvents:
         ProcessEvents();
@@ -30,16 +30,17 @@ int32_t RuntimeNotify(int32_t code, uint32_t first, uint32_t second) {
         ProcessEvents();
         return 0;
     case kNotifyFreeArray:
-        FreeArray(first, reinterpret_cast<void*>(second));
+        FreeArray(static_cast<TypeCode>(first), reinterpret_cast<void*>(second));
         return 0;
     case kNotifyAlloc:
         // With the no-report flag the caller copes with a failure itself.
-        return reinterpret_cast<int32_t>(second ? TryAllocMemory(first) : AllocMemory(first));
+        return reinterpret_cast<intptr_t>(second ? TryAllocMemory(static_cast<int32_t>(first))
+                                                : AllocMemory(static_cast<int32_t>(first)));
     case kNotifyFree:
         FreeMemory(reinterpret_cast<void*>(first));
         return 0;
     case kNotifyRealloc:
-        return reinterpret_cast<int32_t>(ReallocMemory(reinterpret_cast<void*>(first), second));
+        return reinterpret_cast<intptr_t>(ReallocMemory(reinterpret_cast<void*>(first), static_cast<int32_t>(second)));
     case kNotifyFatalError:
         RaiseFatalMessage(reinterpret_cast<const char*>(first));
     case kNotifyEndProcess:

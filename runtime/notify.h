@@ -23,9 +23,10 @@ enum NotifyCode : int32_t {
     kNotifyRaiseEventExtended = 2031,
 };
 
-int32_t RuntimeNotify(int32_t code, uint32_t first, uint32_t second);
+// Arguments and the answer are pointer-sized: many codes pass or return addresses.
+intptr_t RuntimeNotify(int32_t code, uintptr_t first, uintptr_t second);
 
 // Codes served outside the core (windows, files, the message pump) are handed to the
 // subsystem that registered for them. An unregistered code answers 0.
-typedef int32_t (*NotifyHandler)(int32_t code, uint32_t first, uint32_t second);
+typedef intptr_t (*NotifyHandler)(int32_t code, uintptr_t first, uintptr_t second);
 void RegisterNotifyHandler(int32_t code, NotifyHandler handler);

@@ -28,7 +28,7 @@ ProgramHeader g_header = {
 
 ProgramHeader& TheProgramHeader() { return g_header; }
 
-void SetProgramCodeBase(uint32_t codeBase) { g_header.codeBase = codeBase; }
+void SetProgramCodeBase(uintptr_t codeBase) { g_header.codeBase = codeBase; }
 
 void SetProgramFormData(const uint8_t* data, uint32_t length) {
     g_header.formData = data;

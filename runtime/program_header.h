@@ -1,10 +1,12 @@
-// The program header: the fixed 13-word record that the runtime reads at start-up.
+// The program header: the fixed 13-field record that the runtime reads at start-up. Its
+// fields are 32-bit words on i686; on x86_64 those that hold addresses are pointer-sized.
 #pragma once
+#include <cstddef>
 #include <cstdint>
 
 // A runtime library's notification hook. At start-up it is called with
 // (5, 1, the RuntimeNotify entry, 0) so the library can reach the core; on exit with 6.
-typedef int32_t (*LibraryNotifyHook)(int32_t code, uint32_t first, uint32_t second, uint32_t third);
+typedef intptr_t (*LibraryNotifyHook)(int32_t code, uintptr_t first, uintptr_t second, uintptr_t third);
 
 struct LibraryRecord {
     const char* name;
@@ -15,7 +17,7 @@ struct ProgramHeader {
     int32_t buildKind;               // 0: 2 means stop in an attached debugger after a report
     int32_t word1;                   // 1
     int32_t word2;                   // 2: stored plus one
-    uint32_t codeBase;               // 3: added to the form data's handler offsets
+    uintptr_t codeBase;              // 3: added to the form data's handler offsets
     uint8_t* constantArea;           // 4
     uint32_t constantAreaSize;       // 5
     const uint8_t* formData;         // 6
@@ -26,7 +28,12 @@ struct ProgramHeader {
     const char* const* dllLibraries; // 11: library file name of each late-bound function
     const char* const* dllFunctions; // 12: exported function name (or "#ordinal")
 };
-static_assert(sizeof(ProgramHeader) == 13 * 4, "the header is 13 words");
+#define WHT_AT(i686, x86_64) (sizeof(void*) == 4 ? (i686) : (x86_64))
+static_assert(offsetof(ProgramHeader, codeBase) == WHT_AT(12, 16) && offsetof(ProgramHeader, constantArea) == WHT_AT(16, 24) &&
+              offsetof(ProgramHeader, formData) == WHT_AT(24, 40) && offsetof(ProgramHeader, libraryCount) == WHT_AT(32, 52) &&
+              offsetof(ProgramHeader, libraries) == WHT_AT(36, 56) && offsetof(ProgramHeader, dllFunctions) == WHT_AT(48, 80) &&
+              sizeof(ProgramHeader) == WHT_AT(13 * 4, 88), "the header's layout");
+#undef WHT_AT
 
 const int kRuntimeLibraryCount = 5;
 
@@ -35,7 +42,7 @@ ProgramHeader& TheProgramHeader();
 
 // Filled in by the window framework before start-up: where its handler stubs begin, and the
 // embedded form data.
-void SetProgramCodeBase(uint32_t codeBase);
+void SetProgramCodeBase(uintptr_t codeBase);
 void SetProgramFormData(const uint8_t* data, uint32_t length);
 // Installs the notification hook of runtime library `library` (0 to 4).
 void SetLibraryNotifyHook(int library, LibraryNotifyHook hook);

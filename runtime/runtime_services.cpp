@@ -20,13 +20,13 @@ uint64_t ReadProperty(uint32_t windowId, uint32_t unitId, int32_t property, uint
     return g_reader(windowId, unitId, property, extra);
 }
 
-void WriteProperty(uint32_t windowId, uint32_t unitId, int32_t property, uint32_t extra, uint32_t low,
+void WriteProperty(uint32_t windowId, uint32_t unitId, int32_t property, uint32_t extra, uintptr_t low,
                    uint32_t high) {
     if (!g_writer) RaiseFatalMessage(kNoSuchUnit);
     g_writer(windowId, unitId, property, extra, low, high);
 }
 
-int32_t Service(int32_t number, uint32_t first, uint32_t second) { return RuntimeService(number, first, second); }
+int32_t Service(int32_t number, uintptr_t first, uintptr_t second) { return RuntimeService(number, first, second); }
 
 const RuntimeServiceTable g_table = {
     RunMessageLoop, LoadStartWindow, Service,       FreeMemory,         WriteProperty,    ReadProperty,
@@ -51,7 +51,7 @@ void CopyConstantArray(void** variable, int32_t elementSize) {
     *variable = ReallocMemory(*variable, static_cast<int32_t>(size));
 }
 
-int32_t RuntimeService(int32_t number, uint32_t first, uint32_t second) {
+int32_t RuntimeService(int32_t number, uintptr_t first, uintptr_t second) {
     switch (number) {
     case kServiceCopyConstantArray:
         CopyConstantArray(reinterpret_cast<void**>(first), static_cast<int32_t>(second));

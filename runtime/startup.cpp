@@ -137,7 +137,7 @@ void NotifyLibraries(int32_t code) {
         LibraryNotifyHook hook = g_header->libraries[i].hook;
         if (!hook) continue;
         if (code == 5)
-            hook(5, 1, reinterpret_cast<uint32_t>(&RuntimeNotify), 0);
+            hook(5, 1, reinterpret_cast<uintptr_t>(&RuntimeNotify), 0);
         else
             hook(code, 0, 0, 0);
     }

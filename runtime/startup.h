@@ -23,7 +23,7 @@ int32_t ProgramHeaderWord2();  // as stored: the header's word plus one
 
 // The window framework's step 9: read the form data and relocate its handler offsets.
 // Returning false is the fatal error "载入窗口模板数据段出错!".
-typedef bool (*FormDataLoader)(const uint8_t* data, uint32_t length, uint32_t codeBase);
+typedef bool (*FormDataLoader)(const uint8_t* data, uint32_t length, uintptr_t codeBase);
 void SetFormDataLoader(FormDataLoader loader);
 
 // Sent to the hidden owner window by a thread that ends the process.

@@ -4,7 +4,8 @@ int KindSize(TypeCode kind) {
     switch (KindOf(kind)) {
     case kByte: return 1;
     case kShort: return 2;
-    case kInt: case kFloat: case kBool: case kText: case kByteSet: case kSubroutine: return 4;
+    case kInt: case kFloat: case kBool: return 4;
+    case kText: case kByteSet: case kSubroutine: return sizeof(void*);
     case kLong: case kDouble: case kDateTime: return 8;
     default: return 0;
     }

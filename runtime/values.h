@@ -1,6 +1,7 @@
 // Value kinds and records shared by program code and library commands.
 // The layouts are fixed: a value made by one side is read by the other as is.
 #pragma once
+#include <cstddef>
 #include <cstdint>
 
 typedef uint32_t TypeCode;
@@ -30,13 +31,34 @@ inline bool IsBasicKind(TypeCode kind) { return kind >= 0x80000000u && kind <= 0
 // Bytes one element of a basic kind takes in an array block; 0 for kinds without storage.
 int KindSize(TypeCode kind);
 
-// value, extra, type code: the 12-byte record in which arguments and results travel.
+// value, extra, type code: the record in which arguments and results travel. The value
+// holds addresses (texts, byte sets, objects), so it is as wide as a pointer: 12 bytes in
+// all on i686, 16 on x86_64. An 8-byte number keeps its low half in the value's low 32 bits
+// and its high half in extra on both.
 struct ArgRecord {
-    uint32_t value;
+    uintptr_t value;
     uint32_t extra;
     TypeCode type;
 };
+#if defined(__i386__)
 static_assert(sizeof(ArgRecord) == 12, "argument records are exactly 12 bytes");
+#else
+static_assert(sizeof(ArgRecord) == 16 && offsetof(ArgRecord, extra) == 8, "a pointer-sized value, then two words");
+#endif
+
+// The 8-byte numbers' bits as a record holds them: the value's low 32 bits, then extra.
+inline uint64_t RecordBits(const ArgRecord& a) {
+    return (static_cast<uint64_t>(a.extra) << 32) | static_cast<uint32_t>(a.value);
+}
+inline void SetRecordBits(ArgRecord* a, uint64_t bits) {
+    a->value = static_cast<uint32_t>(bits);
+    a->extra = static_cast<uint32_t>(bits >> 32);
+}
+// Kinds whose value is an address rather than a number.
+inline bool IsAddressKind(TypeCode kind) {
+    TypeCode k = KindOf(kind);
+    return k == kText || k == kByteSet || k == kSubroutine;
+}
 
 // A zero-terminated code page 936 string on the heap; null is the empty text.
 typedef char* Text;

@@ -1,7 +1,11 @@
 #!/usr/bin/env bash
-# Installs what is missing, then configures and builds everything into build/.
+# Installs what is missing, then configures and builds both targets: build/i686 and build/x86_64.
 set -euo pipefail
 here="$(cd "$(dirname "$0")/.." && pwd)"
 bash "$here/scripts/setup.sh"
-cmake -S "$here" -B "$here/build" -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build "$here/build" -j"$(nproc)"
+for arch in i686 x86_64; do
+  echo "build: $arch"
+  cmake -S "$here" -B "$here/build/$arch" -DCMAKE_TOOLCHAIN_FILE="$here/cmake/mingw-$arch.cmake" \
+    -DCMAKE_BUILD_TYPE=Release >/dev/null
+  cmake --build "$here/build/$arch" -j"$(nproc)"
+done

@@ -1,9 +1,15 @@
 #!/usr/bin/env bash
 # Screenshots of the program under Wine and Xvfb: each group, each pop-up menu, the about
-# window. Writes docs/screenshots/*.png. Needs a build (scripts/build.sh).
+# window. Writes docs/screenshots/*.png. Needs a build (scripts/build.sh). WHT_ARCH picks the
+# program (i686 or x86_64); by default the i686 one where this host runs 32-bit code.
 set -euo pipefail
 here="$(cd "$(dirname "$0")/.." && pwd)"
-build="${WHT_BUILD_DIR:-$here/build}"
+source "$here/scripts/wine-loader.sh"
+if [ -z "${WHT_ARCH:-}" ]; then
+  if runs_32bit_code; then WHT_ARCH=i686; else WHT_ARCH=x86_64; fi
+fi
+export WHT_ARCH
+build="${WHT_BUILD_DIR:-$here/build/$WHT_ARCH}"
 out="$here/docs/screenshots"
 mkdir -p "$out"
 
@@ -36,4 +42,4 @@ done
 act shot_about 2; shot about
 act shot_quit 2
 wait $program 2>/dev/null || true
-echo "screenshots in $out"
+echo "screenshots of the $WHT_ARCH program in $out"

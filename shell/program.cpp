@@ -16,6 +16,6 @@ void StartProgram() {
     const RuntimeServiceTable& services = RuntimeServices();
     services.RuntimeService(kServiceInitialise, 0, 0);
     ProgramStartRoutine();
-    services.RuntimeService(kServiceAddExitRoutine, reinterpret_cast<uint32_t>(&ProgramExitRoutine), 0);
+    services.RuntimeService(kServiceAddExitRoutine, reinterpret_cast<uintptr_t>(&ProgramExitRoutine), 0);
     services.LoadStartWindow(wht::kMainWindow);
 }

@@ -11,16 +11,16 @@ const uint32_t kNoExtra = 0xFFFFFFFFu;
 uint64_t Read(uint32_t unit, int32_t property) {
     return RuntimeServices().ReadUnitProperty(kMainWindow, unit, property, kNoExtra);
 }
-void Write(uint32_t unit, int32_t property, uint32_t low) {
+void Write(uint32_t unit, int32_t property, uintptr_t low) {
     RuntimeServices().WriteUnitProperty(kMainWindow, unit, property, kNoExtra, low, 0);
 }
 }  // namespace
 
 TextVar ReadText(uint32_t unit, int32_t property) {
-    return TextVar(reinterpret_cast<Text>(static_cast<uint32_t>(Read(unit, property))));
+    return TextVar(reinterpret_cast<Text>(static_cast<uintptr_t>(Read(unit, property))));
 }
 void WriteText(uint32_t unit, int32_t property, const char* text) {
-    Write(unit, property, reinterpret_cast<uint32_t>(text ? text : ""));
+    Write(unit, property, reinterpret_cast<uintptr_t>(text ? text : ""));
 }
 int32_t ReadInt(uint32_t unit, int32_t property) { return static_cast<int32_t>(Read(unit, property)); }
 void WriteInt(uint32_t unit, int32_t property, int32_t value) { Write(unit, property, static_cast<uint32_t>(value)); }

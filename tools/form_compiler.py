@@ -676,12 +676,18 @@ def cpp_source(description, top, data, handlers):
     out.append('extern "C" __attribute__((naked, aligned(%d), used)) void %s_stubs() {'
                % (STUB_SIZE, prefix))
     if handlers:
-        out.append('    // jmp through a 32-bit absolute address is 6 bytes; two int3 make it 8.')
-        out.append('    asm(')
-        for k in range(len(handlers)):
-            out.append('        "\\tjmp *" WHT_FORM_SYM(%s_handlers) "+%d\\n\\tint3\\n\\tint3\\n"'
-                       % (prefix, 4 * k))
-        out.append('    );')
+        # An indirect jmp is 6 bytes on both targets (a 32-bit absolute address on i686, a
+        # 32-bit displacement from the next instruction on x86_64); two int3 make it 8.
+        for arch, word, mode in (('defined(__x86_64__)', 8, '(%rip)'), ('defined(__i386__)', 4, '')):
+            out.append('#%s %s' % ('if' if word == 8 else 'elif', arch))
+            out.append('    asm(')
+            for k in range(len(handlers)):
+                out.append('        "\\tjmp *" WHT_FORM_SYM(%s_handlers) "+%d%s\\n\\tint3\\n\\tint3\\n"'
+                           % (prefix, word * k, mode))
+            out.append('    );')
+        out.append('#else')
+        out.append('#error "handler stubs are written for i686 and x86_64"')
+        out.append('#endif')
     else:
         out.append('    asm("\\tint3\\n");')
     out.append('}')

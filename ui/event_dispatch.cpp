@@ -9,13 +9,60 @@
 #include "ui/window_registry.h"
 
 namespace {
-// Handlers are ordinary cdecl routines reached through the form's jump stubs. They are
-// called with every argument word the event carries; the caller cleans the stack, so a
-// handler that declares fewer parameters simply does not read the rest.
+// Handlers are ordinary C routines reached through the form's jump stubs. They are called
+// with every argument word the event carries; the caller cleans the stack, so a handler
+// that declares fewer parameters simply does not read the rest.
+#if defined(__i386__)
+// A word is 32 bits: an 8-byte argument takes two, as a cdecl caller would push it.
+typedef uint32_t ArgumentWord;
 const int kMaxArgumentWords = 2 * kMaxExtendedEventArguments;
 typedef int64_t (*HandlerRoutine)(uint32_t, uint32_t, uint32_t, uint32_t, uint32_t, uint32_t, uint32_t, uint32_t,
                                   uint32_t, uint32_t, uint32_t, uint32_t, uint32_t, uint32_t, uint32_t, uint32_t,
                                   uint32_t, uint32_t, uint32_t, uint32_t, uint32_t, uint32_t, uint32_t, uint32_t);
+int64_t CallHandler(uintptr_t handler, const ArgumentWord* a) {
+    return reinterpret_cast<HandlerRoutine>(handler)(a[0], a[1], a[2], a[3], a[4], a[5], a[6], a[7], a[8], a[9], a[10],
+                                                     a[11], a[12], a[13], a[14], a[15], a[16], a[17], a[18], a[19],
+                                                     a[20], a[21], a[22], a[23]);
+}
+#else
+// A word is 64 bits: every argument takes one. The x64 convention passes the first four in
+// integer or XMM registers by the callee's declared types, which the dispatcher does not
+// know, so it loads each of them into both (as a variadic call does); the rest go on the
+// stack behind the shadow space.
+typedef uint64_t ArgumentWord;
+const int kMaxArgumentWords = kMaxExtendedEventArguments;
+static_assert(kMaxArgumentWords == 12, "CallHandlerWords passes twelve words");
+extern "C" int64_t CallHandlerWords(uintptr_t handler, const ArgumentWord* words);
+asm(".text\n"
+    ".globl CallHandlerWords\n"
+    "CallHandlerWords:\n\t"
+    "pushq %rbp\n\t"
+    "movq %rsp, %rbp\n\t"
+    "subq $96, %rsp\n\t"  // 32 shadow bytes and words 4 to 11; keeps 16-byte alignment
+    "movq %rcx, %r10\n\t"
+    "movq %rdx, %r11\n\t"
+    "movq 32(%r11), %rax\n\tmovq %rax, 32(%rsp)\n\t"
+    "movq 40(%r11), %rax\n\tmovq %rax, 40(%rsp)\n\t"
+    "movq 48(%r11), %rax\n\tmovq %rax, 48(%rsp)\n\t"
+    "movq 56(%r11), %rax\n\tmovq %rax, 56(%rsp)\n\t"
+    "movq 64(%r11), %rax\n\tmovq %rax, 64(%rsp)\n\t"
+    "movq 72(%r11), %rax\n\tmovq %rax, 72(%rsp)\n\t"
+    "movq 80(%r11), %rax\n\tmovq %rax, 80(%rsp)\n\t"
+    "movq 88(%r11), %rax\n\tmovq %rax, 88(%rsp)\n\t"
+    "movq 0(%r11), %rcx\n\t"
+    "movq 8(%r11), %rdx\n\t"
+    "movq 16(%r11), %r8\n\t"
+    "movq 24(%r11), %r9\n\t"
+    "movq %rcx, %xmm0\n\t"
+    "movq %rdx, %xmm1\n\t"
+    "movq %r8, %xmm2\n\t"
+    "movq %r9, %xmm3\n\t"
+    "callq *%r10\n\t"
+    "movq %rbp, %rsp\n\t"
+    "popq %rbp\n\t"
+    "ret\n");
+int64_t CallHandler(uintptr_t handler, const ArgumentWord* words) { return CallHandlerWords(handler, words); }
+#endif
 
 struct EventFrame {
     uint32_t window;
@@ -31,7 +78,7 @@ bool IsUnitTypeCode(uint32_t typeId) {
     return typeId >= 0x00010000 && typeId <= 0x3FFFFFFF && (typeId & 0xFFFF) != 0;
 }
 
-bool Dispatch(uint32_t windowRef, uint32_t unitId, int32_t eventNumber, const uint32_t* words, int wordCount,
+bool Dispatch(uint32_t windowRef, uint32_t unitId, int32_t eventNumber, const ArgumentWord* words, int wordCount,
               bool* hasResult, int64_t* result) {
     *hasResult = false;
     if (EventDispatchSuspension() >= 1) return false;
@@ -47,13 +94,11 @@ bool Dispatch(uint32_t windowRef, uint32_t unitId, int32_t eventNumber, const ui
     uintptr_t handler = rec->isMenu ? rec->Handler : FindEventHandler(*rec, eventNumber);
     if (!handler) return false;
 
-    uint32_t a[kMaxArgumentWords] = {};
+    ArgumentWord a[kMaxArgumentWords] = {};
     if (wordCount > kMaxArgumentWords) wordCount = kMaxArgumentWords;
-    if (wordCount > 0) memcpy(a, words, wordCount * sizeof(uint32_t));
+    if (wordCount > 0) memcpy(a, words, wordCount * sizeof(ArgumentWord));
     g_frames.push_back({w->id, unitId, false, 0});
-    reinterpret_cast<HandlerRoutine>(handler)(a[0], a[1], a[2], a[3], a[4], a[5], a[6], a[7], a[8], a[9], a[10],
-                                              a[11], a[12], a[13], a[14], a[15], a[16], a[17], a[18], a[19], a[20],
-                                              a[21], a[22], a[23]);
+    CallHandler(handler, a);
     EventFrame frame = g_frames.back();
     g_frames.pop_back();
     *hasResult = frame.hasResult;
@@ -66,7 +111,7 @@ bool IsEightByteKind(TypeCode kind) {
     return k == kDouble || k == kLong || k == kDateTime;
 }
 
-int32_t NotifyRaiseEvent(int32_t code, uint32_t first, uint32_t second) {
+intptr_t NotifyRaiseEvent(int32_t code, uintptr_t first, uintptr_t second) {
     if (!first) return 0;
     if (code == kNotifyRaiseEventExtended) return DispatchExtendedEvent(reinterpret_cast<ExtendedEventNotification*>(first));
     return DispatchEvent(reinterpret_cast<EventNotification*>(first));
@@ -76,7 +121,7 @@ int32_t NotifyRaiseEvent(int32_t code, uint32_t first, uint32_t second) {
 int32_t DispatchEvent(EventNotification* n) {
     n->hasResult = 0;
     int count = n->argumentCount < 0 ? 0 : (n->argumentCount > 5 ? 5 : n->argumentCount);
-    uint32_t words[5];
+    ArgumentWord words[5];
     for (int i = 0; i < count; ++i) words[i] = static_cast<uint32_t>(n->arguments[i]);
     bool hasResult;
     int64_t result = 0;
@@ -94,11 +139,17 @@ int32_t DispatchExtendedEvent(ExtendedEventNotification* n) {
                                      : (n->argumentCount > kMaxExtendedEventArguments ? kMaxExtendedEventArguments
                                                                                        : n->argumentCount);
     // Each argument as its kind is passed: 8-byte kinds take two words, the rest one.
-    uint32_t words[kMaxArgumentWords];
+    ArgumentWord words[kMaxArgumentWords];
     int k = 0;
     for (int i = 0; i < count; ++i) {
-        words[k++] = n->arguments[i].value;
-        if (IsEightByteKind(n->arguments[i].kind)) words[k++] = n->arguments[i].high;
+        const ExtendedEventArgument& a = n->arguments[i];
+        bool eight = IsEightByteKind(a.kind);
+        if (sizeof(ArgumentWord) == 8) {
+            words[k++] = static_cast<ArgumentWord>((eight ? static_cast<uint64_t>(a.high) << 32 : 0) | a.value);
+        } else {
+            words[k++] = static_cast<ArgumentWord>(a.value);
+            if (eight) words[k++] = static_cast<ArgumentWord>(a.high);
+        }
     }
     bool hasResult;
     int64_t result = 0;
@@ -127,7 +178,7 @@ bool RaiseFrameworkEvent(uint32_t windowId, uint32_t unitId, int32_t eventNumber
     n.window = windowId;
     n.unit = unitId;
     n.eventNumber = eventNumber;
-    RuntimeNotify(kNotifyRaiseEvent, reinterpret_cast<uint32_t>(&n), 0);
+    RuntimeNotify(kNotifyRaiseEvent, reinterpret_cast<uintptr_t>(&n), 0);
     if (n.hasResult && result) *result = n.result;
     return n.hasResult != 0;
 }

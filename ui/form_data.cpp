@@ -238,12 +238,12 @@ void LoadFormData(const FormDataImage& image) {
 
 void UseFormData(const FormDataImage& image) {
     g_programImage = image;
-    SetProgramCodeBase(static_cast<uint32_t>(image.handlerBase));
+    SetProgramCodeBase(image.handlerBase);
     SetProgramFormData(image.data, image.size);
     SetFormDataLoader(&ReadProgramFormData);
 }
 
-bool ReadProgramFormData(const uint8_t* data, uint32_t length, uint32_t codeBase) {
+bool ReadProgramFormData(const uint8_t* data, uint32_t length, uintptr_t codeBase) {
     uint32_t codeSize = codeBase == g_programImage.handlerBase ? g_programImage.handlerCodeSize : 0;
     std::vector<FormWindow> windows;
     if (!ReadFormData(FormDataImage{data, length, codeBase, codeSize}, &windows)) return false;

@@ -105,7 +105,7 @@ void UseFormData(const FormDataImage& image);
 // The start-up step: reads the block into the registry; false is the fatal error that the
 // runtime reports. The stubs' extent comes from the image given to UseFormData; with any
 // other base no handler offset can be trusted, so a block that binds handlers is refused.
-bool ReadProgramFormData(const uint8_t* data, uint32_t length, uint32_t codeBase);
+bool ReadProgramFormData(const uint8_t* data, uint32_t length, uintptr_t codeBase);
 
 // The registry, in window-table order.
 std::vector<FormWindow>& FormWindows();

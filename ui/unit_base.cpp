@@ -239,7 +239,7 @@ bool RaiseUnitEvent(uint32_t windowId, uint32_t unitId, int32_t eventNumber, std
     }
     n.hasResult = 0;
     n.result = 0;
-    RuntimeNotify(kNotifyRaiseEvent, static_cast<uint32_t>(reinterpret_cast<uintptr_t>(&n)), 0);
+    RuntimeNotify(kNotifyRaiseEvent, reinterpret_cast<uintptr_t>(&n), 0);
     if (!n.hasResult) return false;
     if (result) *result = n.result;
     return true;

@@ -29,19 +29,19 @@ uint64_t FreshText(const std::string& s) {
     if (s.empty()) return 0;
     char* t = NewTextBlock(static_cast<int32_t>(s.size()));
     memcpy(t, s.data(), s.size());
-    return reinterpret_cast<uint32_t>(t);
+    return reinterpret_cast<uintptr_t>(t);
 }
 
 uint64_t FreshBytes(const Blob& b) {
     if (b.empty()) return 0;
     uint8_t* block = NewByteSetBlock(static_cast<int32_t>(b.size()));
     memcpy(ByteSetBytes(block), b.data(), b.size());
-    return reinterpret_cast<uint32_t>(block);
+    return reinterpret_cast<uintptr_t>(block);
 }
 
-std::string BorrowedText(uint32_t low) { return low ? std::string(reinterpret_cast<const char*>(low)) : std::string(); }
+std::string BorrowedText(uintptr_t low) { return low ? std::string(reinterpret_cast<const char*>(low)) : std::string(); }
 
-Blob BorrowedBytes(uint32_t low) {
+Blob BorrowedBytes(uintptr_t low) {
     const uint8_t* block = reinterpret_cast<const uint8_t*>(low);
     int32_t n = ByteSetBlockLength(block);
     if (n <= 0) return Blob();
@@ -87,7 +87,7 @@ uint64_t ReadMenuProperty(const FormRecord& r, int32_t n) {
     }
 }
 
-void WriteMenuProperty(FormWindow& w, FormRecord& r, int32_t n, uint32_t low) {
+void WriteMenuProperty(FormWindow& w, FormRecord& r, int32_t n, uintptr_t low) {
     switch (n) {
     case kMenuPropertyCaption: {
         std::string caption = BorrowedText(low);
@@ -124,7 +124,7 @@ uint64_t ServiceRead(uint32_t windowId, uint32_t unitId, int32_t property) {
     return RuntimeServices().ReadUnitProperty(windowId, unitId, property, kExtraNone);
 }
 
-void ServiceWrite(uint32_t windowId, uint32_t unitId, int32_t property, uint32_t low, uint32_t high) {
+void ServiceWrite(uint32_t windowId, uint32_t unitId, int32_t property, uintptr_t low, uint32_t high) {
     RuntimeServices().WriteUnitProperty(windowId, unitId, property, kExtraNone, low, high);
 }
 }  // namespace
@@ -167,7 +167,7 @@ uint64_t ReadUnitProperty(uint32_t windowId, uint32_t unitId, int32_t n, uint32_
     }
 }
 
-void WriteUnitProperty(uint32_t windowId, uint32_t unitId, int32_t n, uint32_t extra, uint32_t low, uint32_t high) {
+void WriteUnitProperty(uint32_t windowId, uint32_t unitId, int32_t n, uint32_t extra, uintptr_t low, uint32_t high) {
     FormWindow& w = LoadedWindow(windowId, unitId);
     FormRecord* r = FindUnitRecord(w, unitId);
     if (r && r->isMenu) {
@@ -220,7 +220,7 @@ void WriteUnitProperty(uint32_t windowId, uint32_t unitId, int32_t n, uint32_t e
 void InstallUnitPropertyAccess() { SetUnitPropertyAccess(ReadUnitProperty, WriteUnitProperty); }
 
 TextVar ReadUnitText(uint32_t windowId, uint32_t unitId, int32_t property) {
-    return TextVar(reinterpret_cast<Text>(static_cast<uint32_t>(ServiceRead(windowId, unitId, property))));
+    return TextVar(reinterpret_cast<Text>(static_cast<uintptr_t>(ServiceRead(windowId, unitId, property))));
 }
 
 int32_t ReadUnitInt(uint32_t windowId, uint32_t unitId, int32_t property) {
@@ -232,7 +232,7 @@ bool ReadUnitBool(uint32_t windowId, uint32_t unitId, int32_t property) {
 }
 
 void WriteUnitText(uint32_t windowId, uint32_t unitId, int32_t property, const char* text) {
-    ServiceWrite(windowId, unitId, property, reinterpret_cast<uint32_t>(text && *text ? text : nullptr), 0);
+    ServiceWrite(windowId, unitId, property, reinterpret_cast<uintptr_t>(text && *text ? text : nullptr), 0);
 }
 
 void WriteUnitInt(uint32_t windowId, uint32_t unitId, int32_t property, int32_t value) {

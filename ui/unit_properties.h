@@ -25,11 +25,11 @@ enum MenuProperty : int32_t {
     kMenuPropertyVisible = 3,
 };
 
-// Low word: the value, or a fresh Text / ByteSet block that the caller owns (null when
+// Low word: the value, or (pointer-sized) a fresh Text / ByteSet block that the caller owns (null when
 // empty); high word: the second half of 8-byte values. The window must be loaded.
 uint64_t ReadUnitProperty(uint32_t windowId, uint32_t unitId, int32_t property, uint32_t extra);
 // Texts and byte sets are borrowed. A menu item's change rebuilds the window's menu bar.
-void WriteUnitProperty(uint32_t windowId, uint32_t unitId, int32_t property, uint32_t extra, uint32_t low,
+void WriteUnitProperty(uint32_t windowId, uint32_t unitId, int32_t property, uint32_t extra, uintptr_t low,
                        uint32_t high);
 
 // Installs both as the service table's entries.

@@ -30,13 +30,13 @@ namespace cmd {
 LIBRARY_COMMAND(LoadWindow) {
     ResultBool(result, false);
     if (count < 1) return;
-    uint32_t parent = 0;
+    uintptr_t parent = 0;
     if (ArgGiven(args, count, 1)) {
-        parent = static_cast<uint32_t>(RuntimeNotify(kNotifyFindUnit, args[1].value, args[1].extra));
+        parent = static_cast<uintptr_t>(RuntimeNotify(kNotifyFindUnit, args[1].value, args[1].extra));
         if (!parent) return;
     }
-    LoadWindowRequest request = {args[0].value, parent, ArgGiven(args, count, 2) && ArgBool(args[2]) ? 1 : 0};
-    ResultBool(result, RuntimeNotify(kNotifyLoadWindow, reinterpret_cast<uint32_t>(&request), 0) == 0);
+    LoadWindowRequest request = {static_cast<uint32_t>(args[0].value), parent, ArgGiven(args, count, 2) && ArgBool(args[2]) ? 1 : 0};
+    ResultBool(result, RuntimeNotify(kNotifyLoadWindow, reinterpret_cast<uintptr_t>(&request), 0) == 0);
 }
 
 LIBRARY_COMMAND(SetFocus) {

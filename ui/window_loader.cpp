@@ -377,17 +377,17 @@ bool FrameworkMessageFilter(void* message) {
 }
 
 // Every live unit object of every window, for requests that hand one back.
-Unit* FindLiveUnitObject(uint32_t object) {
+Unit* FindLiveUnitObject(uintptr_t object) {
     if (!object) return nullptr;
     for (FormWindow& w : FormWindows()) {
         if (!IsWindowAlive(w)) continue;
         for (FormRecord& r : w.records)
-            if (!r.isMenu && reinterpret_cast<uint32_t>(r.ObjectSlot) == object) return static_cast<Unit*>(r.ObjectSlot);
+            if (!r.isMenu && reinterpret_cast<uintptr_t>(r.ObjectSlot) == object) return static_cast<Unit*>(r.ObjectSlot);
     }
     return nullptr;
 }
 
-int32_t NotifyLoadWindow(int32_t, uint32_t first, uint32_t) {
+intptr_t NotifyLoadWindow(int32_t, uintptr_t first, uintptr_t) {
     const LoadWindowRequest* request = reinterpret_cast<const LoadWindowRequest*>(first);
     if (!request) return -1;
     HWND parent = nullptr;
@@ -399,7 +399,7 @@ int32_t NotifyLoadWindow(int32_t, uint32_t first, uint32_t) {
     return LoadWindowAndRun(request->windowId, parent, request->modal != 0) ? 0 : -1;
 }
 
-int32_t NotifyFindUnit(int32_t code, uint32_t first, uint32_t second) {
+intptr_t NotifyFindUnit(int32_t code, uintptr_t first, uintptr_t second) {
     FormWindow* w = FindWindowByReference(first);
     Unit* unit = nullptr;
     if (w && IsWindowAlive(*w)) {
@@ -408,10 +408,10 @@ int32_t NotifyFindUnit(int32_t code, uint32_t first, uint32_t second) {
     }
     if (!unit && code == kNotifyFindUnitStrict)
         ReportRuntimeError(0, "指定窗口或窗口组件不存在或尚未载入", static_cast<int32_t>(first), static_cast<int32_t>(second));
-    return static_cast<int32_t>(reinterpret_cast<uintptr_t>(unit));
+    return reinterpret_cast<intptr_t>(unit);
 }
 
-int32_t NotifyOwnerDrawMenus(int32_t, uint32_t first, uint32_t) {
+intptr_t NotifyOwnerDrawMenus(int32_t, uintptr_t first, uintptr_t) {
     FormWindow* w = FindWindowByReference(first);
     if (!w || !IsWindowAlive(*w)) return 0;
     RuntimeOf(*w).ownerDrawnMenus = true;

@@ -15,7 +15,7 @@ bool LoadFormWindow(uint32_t windowId, HWND parent, bool modal);
 // a modal window that is shown is run in a nested message loop until it has gone.
 struct LoadWindowRequest {
     uint32_t windowId;
-    uint32_t parent;  // the parent's unit object (from RuntimeNotify 2006), or 0
+    uintptr_t parent;  // the parent's unit object (from RuntimeNotify 2006), or 0
     int32_t modal;
 };
 bool LoadWindowAndRun(uint32_t windowId, HWND parent, bool modal);

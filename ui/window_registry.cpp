@@ -49,7 +49,7 @@ FormWindow* FindWindowByObject(const void* object) {
     return nullptr;
 }
 
-FormWindow* FindWindowByReference(uint32_t reference) {
+FormWindow* FindWindowByReference(uintptr_t reference) {
     if (FormWindow* w = FindWindowById(reference)) return w;
     // Only values that are a live window object or handle are taken as one; nothing is
     // dereferenced on the way.

@@ -45,7 +45,7 @@ FormWindow* FindWindowById(uint32_t windowId);
 FormWindow* FindWindowByHandle(HWND hwnd);          // record 0's live window
 FormWindow* FindWindowByObject(const void* object);  // record 0's ObjectSlot
 // A window named by its identifier, its window object or its window handle.
-FormWindow* FindWindowByReference(uint32_t reference);
+FormWindow* FindWindowByReference(uintptr_t reference);
 
 // The window's record 0 unit; null when not loaded.
 Unit* WindowObject(const FormWindow& window);

@@ -308,7 +308,7 @@ bool WindowUnit::ReadProperty(int k, ArgRecord* value) {
     switch (KindOfProperty(k)) {
     case Kind::Text:
         if (k == 0 && hwnd) {
-            *value = {reinterpret_cast<uint32_t>(GetWindowTextGbk(hwnd)), 0, kText};
+            *value = {reinterpret_cast<uintptr_t>(GetWindowTextGbk(hwnd)), 0, kText};
         } else {
             const std::string& s = *TextField(data, k);
             ResultText(value, s.data(), static_cast<int32_t>(s.size()));

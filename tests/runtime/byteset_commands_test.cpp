@@ -153,7 +153,8 @@ TEST_CASE("ByteSetData reads one value of the chosen kind and advances the posit
         int32_t position;  // O: left out
         bool byRef;
         TypeCode type;
-        uint32_t value, extra;
+        uint64_t value;
+        uint32_t extra;
         int32_t after;  // the position afterwards, when passed by reference
     } cases[] = {
         {"\x01\x02\x03", 3, O, false, kInt, 197121, 0, 0},
@@ -170,7 +171,8 @@ TEST_CASE("ByteSetData reads one value of the chosen kind and advances the posit
         {"\x00\x00\x00\x01"s, 7, O, false, kBool, 1, 0, 0},
         {"\x00\x00\x00\x00\x01"s, 7, O, false, kBool, 0, 0, 0},
         {"\x00\x00\x01"s, 7, O, false, kBool, 1, 0, 0},
-        {"\x00\x10\x40\x00\x99"s, 9, O, false, kSubroutine, 0x00401000, 0, 0},
+        // A subroutine address is as wide as a pointer.
+        {"\x00\x10\x40\x00\x99"s, 9, O, false, kSubroutine, sizeof(void*) == 4 ? 0x00401000 : 0x9900401000, 0, 0},
         // Missing high bytes read as zero.
         {"\x01\x02", 3, O, false, kInt, 0x0201, 0, 0},
         {"\x01\x02", 3, 2, true, kInt, 0x02, 0, -1},
@@ -279,13 +281,13 @@ TEST_CASE("ToByteSet gives the bytes of every kind of value") {
         {"double", DoubleArg(1.0), "\x00\x00\x00\x00\x00\x00\xF0\x3F"s},
         {"bool", BoolArg(true), "\x01\x00\x00\x00"s},
         {"date-time", DateTimeArg(late), std::string(reinterpret_cast<char*>(&clamped), 8)},
-        {"subroutine", {0x00401000, 0, kSubroutine}, "\x00\x10\x40\x00"s},
-        {"integer array", {reinterpret_cast<uint32_t>(ints), 0, kInt | kPointerFlag},
+        {"subroutine", {0x00401000, 0, kSubroutine}, std::string("\x00\x10\x40\x00\x00\x00\x00\x00", sizeof(void*))},
+        {"integer array", {reinterpret_cast<uintptr_t>(ints), 0, kInt | kPointerFlag},
          "\x01\x00\x00\x00\x02\x00\x00\x00\x03\x00\x00\x00"s},
-        {"short array of two dimensions", {reinterpret_cast<uint32_t>(shortsStore), 0, kShort | kPointerFlag},
+        {"short array of two dimensions", {reinterpret_cast<uintptr_t>(shortsStore), 0, kShort | kPointerFlag},
          "\x02\x01\x04\x03\x06\x05\x08\x07"},
-        {"empty array", {reinterpret_cast<uint32_t>(none), 0, kInt | kPointerFlag}, ""},
-        {"text array", {reinterpret_cast<uint32_t>(texts), 0, kText | kPointerFlag}, ""},
+        {"empty array", {reinterpret_cast<uintptr_t>(none), 0, kInt | kPointerFlag}, ""},
+        {"text array", {reinterpret_cast<uintptr_t>(texts), 0, kText | kPointerFlag}, ""},
         {"automation object", {0x1234, 0, kComObject}, ""},
         {"nothing", OmittedArg(), ""},
     };

@@ -321,7 +321,7 @@ TEST_CASE("an object of the tests' own: output parameters come back to the calle
         CHECK(doubled == 42);
 
         Text label = nullptr;
-        ArgRecord labelRef = {reinterpret_cast<uint32_t>(&label), 0, kText | kPointerFlag};
+        ArgRecord labelRef = {reinterpret_cast<uintptr_t>(&label), 0, kText | kPointerFlag};
         ComCall(obj, "Label", {labelRef});
         CHECK(ComLastError() == 0);
         CHECK(std::string(label ? label : "") == "标签");

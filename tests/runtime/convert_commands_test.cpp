@@ -15,12 +15,12 @@ namespace {
 
 ArgRecord Rec(uint32_t value, TypeCode type, uint32_t extra = 0) { return {value, extra, type}; }
 ArgRecord FloatRec(float f) {
-    ArgRecord r = {0, 0, kFloat};
-    memcpy(&r.value, &f, 4);
-    return r;
+    uint32_t bits;
+    memcpy(&bits, &f, 4);
+    return {bits, 0, kFloat};
 }
 template <typename T>
-ArgRecord Ptr(T* p, TypeCode type) { return {reinterpret_cast<uint32_t>(p), 0, type}; }
+ArgRecord Ptr(T* p, TypeCode type) { return {reinterpret_cast<uintptr_t>(p), 0, type}; }
 
 std::string Str(const TextVar& t) { return t.c_str(); }
 

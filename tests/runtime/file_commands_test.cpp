@@ -18,7 +18,7 @@ std::string Str(const ByteSetVar& b) { return std::string(reinterpret_cast<const
 TEST_CASE("a memory file collects texts and reads them back") {
     CloseFile(OpenMemoryFile());  // the runtime's table of open files lives for the process
     LeakCheck leaks;
-    int32_t f = OpenMemoryFile();
+    FileNumber f = OpenMemoryFile();
     CHECK(FileLength(f) == 0);
     CHECK(WriteText(f, {TextArg("ab"), TextArg("cd")}));
     CHECK(FileLength(f) == 4);
@@ -33,7 +33,7 @@ TEST_CASE("a memory file collects texts and reads them back") {
 }
 
 TEST_CASE("numbers, truth values and dates are written in the runtime's text formats") {
-    int32_t f = OpenMemoryFile();
+    FileNumber f = OpenMemoryFile();
     CHECK(WriteText(f, {IntArg(-5), TextArg(","), DoubleArg(0.1), TextArg(","), BoolArg(true), TextArg(","),
                         DateTimeArg(44040.5), TextArg(""), {1, 0, kSubroutine}}));
     SeekToStart(f);
@@ -55,7 +55,7 @@ TEST_CASE("reading text stops at zero, 0x1A and a lead byte before zero, leaving
     };
     for (const Case& c : cases) {
         CAPTURE(Hex(c.content));
-        int32_t f = OpenMemoryFile();
+        FileNumber f = OpenMemoryFile();
         ByteSetVar b = Bytes(c.content);
         CHECK(WriteData(f, {&b}));
         SeekToStart(f);
@@ -69,7 +69,7 @@ TEST_CASE("reading text stops at zero, 0x1A and a lead byte before zero, leaving
 }
 
 TEST_CASE("a second ReadText after a zero byte gives the empty text") {
-    int32_t f = OpenMemoryFile();
+    FileNumber f = OpenMemoryFile();
     ByteSetVar b = Bytes(std::string("ab\0c", 4));
     WriteData(f, {&b});
     SeekToStart(f);
@@ -81,7 +81,7 @@ TEST_CASE("a second ReadText after a zero byte gives the empty text") {
 }
 
 TEST_CASE("byte data round trip, empty writes and lengths below one") {
-    int32_t f = OpenMemoryFile();
+    FileNumber f = OpenMemoryFile();
     ByteSetVar empty;
     CHECK(WriteData(f, {&empty}));
     CHECK(FileLength(f) == 0);
@@ -101,7 +101,7 @@ TEST_CASE("byte data round trip, empty writes and lengths below one") {
 }
 
 TEST_CASE("numbers that are not open files fail quietly") {
-    int32_t f = OpenMemoryFile();
+    FileNumber f = OpenMemoryFile();
     CloseFile(f);
     CHECK(FileLength(f) == -1);
     CHECK_FALSE(SeekToStart(f));
@@ -113,7 +113,7 @@ TEST_CASE("numbers that are not open files fail quietly") {
 TEST_CASE("closing all files frees them") {
     CloseFile(OpenMemoryFile());
     LeakCheck leaks;
-    int32_t a = OpenMemoryFile(), b = OpenMemoryFile();
+    FileNumber a = OpenMemoryFile(), b = OpenMemoryFile();
     WriteText(a, {TextArg("x")});
     CloseAllFiles();
     CHECK(FileLength(a) == -1);

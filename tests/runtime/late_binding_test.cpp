@@ -12,6 +12,12 @@
 // reach a module of our own. Exported names are sorted: WhtProbeOne is ordinal 1.
 extern "C" __declspec(dllexport) int __stdcall WhtProbeOne(int x) { return x + 1; }
 extern "C" __declspec(dllexport) int __stdcall WhtProbeTwo(int x) { return x * 2; }
+// Their exported names: i686 decorates stdcall names with the argument bytes, x86_64 does not.
+#if defined(__i386__)
+#define WHT_PROBE(name) name "@4"
+#else
+#define WHT_PROBE(name) name
+#endif
 
 namespace {
 std::string ExePath() {
@@ -62,28 +68,67 @@ TEST_CASE("every entry of the program's table binds to its library's export") {
     CHECK(CallDllCommand<HANDLE>(kDllGetProcessHeap) == GetProcessHeap());
 }
 
+#if defined(__i386__)
+// The thunk's convention: the entry number in EAX, the function's own arguments on the stack.
+typedef int(__attribute__((stdcall, regparm(1))) * ThunkLstrlenA)(int entry, const char* text);
+typedef int(__attribute__((stdcall, regparm(1))) * ThunkMultiByte)(int entry, UINT, DWORD, const char*, int, wchar_t*,
+                                                                   int);
+int CallLstrlenThunk(int entry, const char* text) {
+    return reinterpret_cast<ThunkLstrlenA>(RuntimeServices().CallDllCommand)(entry, text);
+}
+int CallMultiByteThunk(int entry, UINT cp, DWORD flags, const char* s, int n, wchar_t* out, int room) {
+    return reinterpret_cast<ThunkMultiByte>(RuntimeServices().CallDllCommand)(entry, cp, flags, s, n, out, room);
+}
+#else
+// The thunk's convention: the entry number in EAX, the function's own arguments where the
+// x64 convention puts them. ThunkCall6(thunk, entry, a..f) moves them into place: a-d into
+// RCX, RDX, R8, R9 and e, f behind a fresh shadow space.
+extern "C" intptr_t ThunkCall6(void* thunk, int entry, intptr_t a, intptr_t b, intptr_t c, intptr_t d, intptr_t e,
+                               intptr_t f);
+asm(".text\n"
+    ".globl ThunkCall6\n"
+    "ThunkCall6:\n\t"
+    "subq $56, %rsp\n\t"
+    "movq %rcx, %r10\n\t"
+    "movl %edx, %eax\n\t"
+    "movq %r8, %rcx\n\t"
+    "movq %r9, %rdx\n\t"
+    "movq 96(%rsp), %r8\n\t"
+    "movq 104(%rsp), %r9\n\t"
+    "movq 112(%rsp), %r11\n\t"
+    "movq %r11, 32(%rsp)\n\t"
+    "movq 120(%rsp), %r11\n\t"
+    "movq %r11, 40(%rsp)\n\t"
+    "callq *%r10\n\t"
+    "addq $56, %rsp\n\t"
+    "ret\n");
+void* Thunk() { return reinterpret_cast<void*>(RuntimeServices().CallDllCommand); }
+int CallLstrlenThunk(int entry, const char* text) {
+    return static_cast<int>(ThunkCall6(Thunk(), entry, reinterpret_cast<intptr_t>(text), 0, 0, 0, 0, 0));
+}
+int CallMultiByteThunk(int entry, UINT cp, DWORD flags, const char* s, int n, wchar_t* out, int room) {
+    return static_cast<int>(ThunkCall6(Thunk(), entry, cp, flags, reinterpret_cast<intptr_t>(s), n,
+                                       reinterpret_cast<intptr_t>(out), room));
+}
+#endif
+
 TEST_CASE("the service table's thunk passes the caller's arguments straight to the function") {
-    typedef int(__attribute__((stdcall, regparm(1))) * ThunkLstrlenA)(int entry, const char* text);
-    typedef int(__attribute__((stdcall, regparm(1))) * ThunkMultiByte)(int entry, UINT, DWORD, const char*, int,
-                                                                       wchar_t*, int);
-    ThunkLstrlenA lstrlenThunk = reinterpret_cast<ThunkLstrlenA>(RuntimeServices().CallDllCommand);
-    ThunkMultiByte multiByteThunk = reinterpret_cast<ThunkMultiByte>(RuntimeServices().CallDllCommand);
-    CHECK(lstrlenThunk(kDllLstrlenA, "abcd") == 4);
-    CHECK(lstrlenThunk(kDllLstrlenA, "") == 0);
+    CHECK(CallLstrlenThunk(kDllLstrlenA, "abcd") == 4);
+    CHECK(CallLstrlenThunk(kDllLstrlenA, "") == 0);
     wchar_t wide[8] = {};
-    CHECK(multiByteThunk(kDllMultiByteToWideChar, 936, 0, "\xD6\xD0", -1, wide, 8) == 2);
+    CHECK(CallMultiByteThunk(kDllMultiByteToWideChar, 936, 0, "\xD6\xD0", -1, wide, 8) == 2);
     CHECK(wide[0] == 0x4E2D);
     // A callee that removed the wrong number of bytes would drift the stack and crash here.
     int total = 0;
-    for (int i = 0; i < 300000; ++i) total += lstrlenThunk(kDllLstrlenA, "xy");
+    for (int i = 0; i < 300000; ++i) total += CallLstrlenThunk(kDllLstrlenA, "xy");
     CHECK(total == 600000);
 }
 
 TEST_CASE("the binding rule: system search, program directory, absolute path and ordinals") {
     std::string exe = ExePath(), name = ExeName();
     HMODULE self = GetModuleHandleA(nullptr);
-    void* one = reinterpret_cast<void*>(GetProcAddress(self, "WhtProbeOne@4"));
-    void* two = reinterpret_cast<void*>(GetProcAddress(self, "WhtProbeTwo@4"));
+    void* one = reinterpret_cast<void*>(GetProcAddress(self, WHT_PROBE("WhtProbeOne")));
+    void* two = reinterpret_cast<void*>(GetProcAddress(self, WHT_PROBE("WhtProbeTwo")));
     REQUIRE(one != nullptr);
     REQUIRE(two != nullptr);
     struct Case {
@@ -106,8 +151,8 @@ TEST_CASE("the binding rule: system search, program directory, absolute path and
         {"no_such_library_wht.dll", "GetProcessHeap", nullptr, nullptr},
         {"kernel32.dll", "NoSuchExportWht", nullptr, nullptr},
         // The program's directory, and a path with a drive, loaded as it is.
-        {name, "WhtProbeTwo@4", nullptr, two},
-        {exe, "WhtProbeOne@4", nullptr, one},
+        {name, WHT_PROBE("WhtProbeTwo"), nullptr, two},
+        {exe, WHT_PROBE("WhtProbeOne"), nullptr, one},
         // Ordinals: the number after "#", modulo 65536.
         {exe, "#1", nullptr, one},
         {exe, "#2", nullptr, two},

@@ -18,21 +18,22 @@
 #include "test_support.h"
 
 namespace {
-int32_t LibraryHook(int library, int32_t code, uint32_t first, uint32_t second, uint32_t third) {
+intptr_t LibraryHook(int library, int32_t code, uintptr_t first, uintptr_t second, uintptr_t third) {
     if (code == 5) {
-        bool notify = second == reinterpret_cast<uint32_t>(&RuntimeNotify);
-        Say("library %d hook %d %u %s %u", library, code, first, notify ? "RuntimeNotify" : "?", third);
+        bool notify = second == reinterpret_cast<uintptr_t>(&RuntimeNotify);
+        Say("library %d hook %d %u %s %u", library, code, static_cast<unsigned>(first), notify ? "RuntimeNotify" : "?",
+            static_cast<unsigned>(third));
         // The entry handed over reaches the core.
-        typedef int32_t (*Notify)(int32_t, uint32_t, uint32_t);
+        typedef intptr_t (*Notify)(int32_t, uintptr_t, uintptr_t);
         void* block = reinterpret_cast<void*>(reinterpret_cast<Notify>(second)(kNotifyAlloc, 16, 0));
-        reinterpret_cast<Notify>(second)(kNotifyFree, reinterpret_cast<uint32_t>(block), 0);
+        reinterpret_cast<Notify>(second)(kNotifyFree, reinterpret_cast<uintptr_t>(block), 0);
     } else {
         Say("library %d hook %d", library, code);
     }
     return 0;
 }
-int32_t HookOne(int32_t c, uint32_t a, uint32_t b, uint32_t d) { return LibraryHook(1, c, a, b, d); }
-int32_t HookThree(int32_t c, uint32_t a, uint32_t b, uint32_t d) { return LibraryHook(3, c, a, b, d); }
+intptr_t HookOne(int32_t c, uintptr_t a, uintptr_t b, uintptr_t d) { return LibraryHook(1, c, a, b, d); }
+intptr_t HookThree(int32_t c, uintptr_t a, uintptr_t b, uintptr_t d) { return LibraryHook(3, c, a, b, d); }
 
 LibraryRecord g_testLibraries[kRuntimeLibraryCount] = {
     {"core", nullptr}, {"units", HookOne}, {"automation", nullptr}, {"super button", HookThree}, {"super menu", nullptr},
@@ -55,8 +56,8 @@ ProgramHeader TestHeader() {
 }
 
 bool g_formResult = true;
-bool FormLoader(const uint8_t* data, uint32_t length, uint32_t codeBase) {
-    Say("form data %d %u 0x%X", data == g_formBytes, length, codeBase);
+bool FormLoader(const uint8_t* data, uint32_t length, uintptr_t codeBase) {
+    Say("form data %d %u 0x%X", data == g_formBytes, length, static_cast<unsigned>(codeBase));
     return g_formResult;
 }
 
@@ -82,7 +83,7 @@ std::wstring ExeDirectory() {
 void InitialiseForTest() {
     static ProgramHeader header = TestHeader();
     SetFormDataLoader(FormLoader);
-    RuntimeService(kServiceInitialise, reinterpret_cast<uint32_t>(&header));
+    RuntimeService(kServiceInitialise, reinterpret_cast<uintptr_t>(&header));
 }
 }  // namespace
 
@@ -212,7 +213,7 @@ TEST_CASE("the start window goes to the window framework's loader") {
 namespace {
 void RoutineA(int index) { Say("routine A %d", index); }
 void RoutineB(int index) { Say("routine B %d", index); }
-int32_t CloseFiles(int32_t code, uint32_t, uint32_t) {
+intptr_t CloseFiles(int32_t code, uintptr_t, uintptr_t) {
     Say("close files: modules freed %d, owner window %d", DllCommandModule(1) == nullptr,
         IsWindow(static_cast<HWND>(RuntimeOwnerWindow())) != 0);
     return 0;
@@ -221,9 +222,9 @@ void ExitStep() { Say("exit step: owner window %d", IsWindow(static_cast<HWND>(R
 
 void PrepareExit() {
     InitialiseForTest();
-    RuntimeService(kServiceAddExitRoutine, reinterpret_cast<uint32_t>(&RoutineA));
-    RuntimeService(kServiceAddExitRoutine, reinterpret_cast<uint32_t>(&RoutineB));
-    RuntimeService(kServiceAddExitRoutine, reinterpret_cast<uint32_t>(&RoutineA));
+    RuntimeService(kServiceAddExitRoutine, reinterpret_cast<uintptr_t>(&RoutineA));
+    RuntimeService(kServiceAddExitRoutine, reinterpret_cast<uintptr_t>(&RoutineB));
+    RuntimeService(kServiceAddExitRoutine, reinterpret_cast<uintptr_t>(&RoutineA));
     RegisterNotifyHandler(kNotifyCloseAllFiles, CloseFiles);
     AddExitStep(ExitStep);
     CallDllCommand<int>(1, "x");
@@ -380,7 +381,7 @@ CHILD_CASE(numbered_report_with_names) {
 }
 CHILD_CASE(report_from_notify) {
     SetErrorReportHook(ReportWithSuspension);
-    RuntimeNotify(kNotifyFatalError, reinterpret_cast<uint32_t>("不能求余数于零"), 0);
+    RuntimeNotify(kNotifyFatalError, reinterpret_cast<uintptr_t>("不能求余数于零"), 0);
 }
 
 TEST_CASE("the report suspends event dispatch, shows the box text and ends with -1") {
@@ -414,22 +415,22 @@ TEST_CASE("service 2 copies an array out of the constant area, once") {
     memcpy(spot + 44, "abcdef", 6);
 
     void* a = spot;
-    RuntimeService(kServiceCopyConstantArray, reinterpret_cast<uint32_t>(&a), 4);
+    RuntimeService(kServiceCopyConstantArray, reinterpret_cast<uintptr_t>(&a), 4);
     CHECK_FALSE(InConstantArea(a));
     CHECK(memcmp(a, ints, sizeof(ints)) == 0);
     static_cast<int32_t*>(a)[2] = 99;  // the copy is the program's to change
     CHECK(reinterpret_cast<const int32_t*>(spot)[2] == 11);
     void* before = a;
-    RuntimeService(kServiceCopyConstantArray, reinterpret_cast<uint32_t>(&a), 4);
+    RuntimeService(kServiceCopyConstantArray, reinterpret_cast<uintptr_t>(&a), 4);
     CHECK(a == before);
 
     void* b = spot + 32;
-    RuntimeService(kServiceCopyConstantArray, reinterpret_cast<uint32_t>(&b), 1);
+    RuntimeService(kServiceCopyConstantArray, reinterpret_cast<uintptr_t>(&b), 1);
     CHECK_FALSE(InConstantArea(b));
     CHECK(memcmp(b, spot + 32, 18) == 0);
 
     void* none = nullptr;
-    RuntimeService(kServiceCopyConstantArray, reinterpret_cast<uint32_t>(&none), 4);
+    RuntimeService(kServiceCopyConstantArray, reinterpret_cast<uintptr_t>(&none), 4);
     CHECK(none == nullptr);
     CHECK(leaks.leaked() == 2);
     FreeMemory(a);

@@ -1,25 +1,33 @@
 #!/usr/bin/env bash
-# Runs a Windows program under Wine in the test prefix of the locale WHT_LOCALE (zh or en).
+# Runs a Windows program under Wine in the test prefix of the locale WHT_LOCALE (zh or en),
+# with the Wine loader of the target WHT_ARCH (i686 or x86_64).
 #   wine-run.sh --init        creates the prefix when it is missing
 #   wine-run.sh PROGRAM ARGS  runs a program
 set -u
 locale=${WHT_LOCALE:-zh}
-build=${WHT_BUILD:-$(cd "$(dirname "$0")/../../build" && pwd)}
+arch=${WHT_ARCH:-i686}
+build=${WHT_BUILD:-$(cd "$(dirname "$0")/../../build/$arch" && pwd)}
 case "$locale" in
   zh) export LC_ALL=zh_CN.UTF-8 ;;
   en) export LC_ALL=en_US.UTF-8 ;;
   *) echo "wine-run: unknown locale $locale" >&2; exit 2 ;;
 esac
+source "$(dirname "$0")/../../scripts/wine-loader.sh"
+loader=$(wine_loader "$arch") || { echo "wine-run: no Wine loader for $arch programs: run scripts/setup.sh (Debian: packages wine64 and wine32)" >&2; exit 2; }
+# Programs that Wine starts for this one (an end-to-end test starts the program) use the
+# same loader.
+export WINELOADER="$loader"
 export WINEPREFIX="$build/wine-$locale"
 export WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree,mshtml="
+# No debugger on a crash: the test fails at once instead of waiting for its time-out.
+export WINEDLLOVERRIDES="mscoree,mshtml=;winedbg.exe=d"
 export DISPLAY=${DISPLAY:-:77}
 if [ "${1:-}" = "--init" ]; then
   if [ ! -f "$WINEPREFIX/system.reg" ]; then
-    wineboot -i >/dev/null 2>&1
+    "$loader" wineboot -i >/dev/null 2>&1
     wineserver -w
   fi
-  [ -f "$WINEPREFIX/system.reg" ] || { echo "wine-run: could not create $WINEPREFIX" >&2; exit 1; }
+  [ -f "$WINEPREFIX/system.reg" ] || { echo "wine-run: could not create the Wine prefix $WINEPREFIX with $loader: try '$loader wineboot -i' with WINEPREFIX set to see why" >&2; exit 1; }
   exit 0
 fi
-exec wine "$@"
+exec "$loader" "$@"

@@ -19,8 +19,8 @@ TEST_CASE("an event reaches the handler bound to it, with its arguments and its 
     UseFrameForm();
     REQUIRE(LoadFormWindow(kMain, nullptr, false));
     FormWindow* w = FindWindowById(kMain);
-    const uint32_t byObject = reinterpret_cast<uint32_t>(WindowObject(*w));
-    const uint32_t byHandle = reinterpret_cast<uint32_t>(WindowHandle(*w));
+    const uint32_t byObject = reinterpret_cast<uintptr_t>(WindowObject(*w));
+    const uint32_t byHandle = reinterpret_cast<uintptr_t>(WindowHandle(*w));
     struct {
         uint32_t window, unit;
         int32_t event, count, args[3];
@@ -52,7 +52,7 @@ TEST_CASE("an event reaches the handler bound to it, with its arguments and its 
         n.argumentCount = c.count;
         for (int i = 0; i < c.count; ++i) n.arguments[i] = c.args[i];
         n.hasResult = 5;  // the dispatcher sets it either way
-        CHECK(RuntimeNotify(kNotifyRaiseEvent, reinterpret_cast<uint32_t>(&n), 0) == c.ran);
+        CHECK(RuntimeNotify(kNotifyRaiseEvent, reinterpret_cast<uintptr_t>(&n), 0) == c.ran);
         CHECK(n.hasResult == c.hasResult);
         if (c.hasResult) CHECK(n.result == c.result);
         CHECK(log == c.log);
@@ -95,7 +95,7 @@ TEST_CASE("the extended form passes each argument as its kind and returns 64 bit
     memcpy(&bits, &real, 8);
     n.arguments[0] = {static_cast<uint32_t>(bits), static_cast<uint32_t>(bits >> 32), kDouble, 0};
     n.arguments[1] = {9, 0, kInt, 0};
-    CHECK(RuntimeNotify(kNotifyRaiseEventExtended, reinterpret_cast<uint32_t>(&n), 0) == 1);
+    CHECK(RuntimeNotify(kNotifyRaiseEventExtended, reinterpret_cast<uintptr_t>(&n), 0) == 1);
     CHECK(log == "ext:2.5:9");
     CHECK(n.hasResult == 1);
     CHECK(n.resultLow == 0x23456789u);

@@ -54,7 +54,7 @@ public:
     }
     bool ReadProperty(int k, ArgRecord* v) override {
         switch (k) {
-        case 0: *v = {reinterpret_cast<uint32_t>(GetWindowTextGbk(hwnd)), 0, kText}; return true;
+        case 0: *v = {reinterpret_cast<uintptr_t>(GetWindowTextGbk(hwnd)), 0, kText}; return true;
         case 1: ResultInt(v, number); return true;
         case 2: ResultDouble(v, real); return true;
         default: return false;

@@ -111,12 +111,12 @@ TEST_CASE("tag, visible, disabled and mouse pointer") {
     CHECK(ReadBytes(kMain, kUnitA, kPropertyMousePointer) == std::string("\x03\0\0\0", 4));
     {
         ByteSetVar none = Bytes("\0\0\0\0", 4);
-        WriteUnitProperty(kMain, kUnitA, kPropertyMousePointer, 0xFFFFFFFF, reinterpret_cast<uint32_t>(none.block()), 0);
+        WriteUnitProperty(kMain, kUnitA, kPropertyMousePointer, 0xFFFFFFFF, reinterpret_cast<uintptr_t>(none.block()), 0);
     }
     CHECK(a->CursorSlot == nullptr);
     {
         ByteSetVar cross = Bytes("\x02\0\0\0", 4);
-        WriteUnitProperty(kMain, kUnitA, kPropertyMousePointer, 0xFFFFFFFF, reinterpret_cast<uint32_t>(cross.block()), 0);
+        WriteUnitProperty(kMain, kUnitA, kPropertyMousePointer, 0xFFFFFFFF, reinterpret_cast<uintptr_t>(cross.block()), 0);
     }
     CHECK(a->CursorSlot != nullptr);
     CHECK(ReadBytes(kMain, kUnitA, kPropertyMousePointer) == std::string("\x02\0\0\0", 4));

@@ -330,7 +330,7 @@ std::vector<RaisedEvent> g_events;
 int32_t g_answerEvent = 0x7fffffff, g_answerValue = 0;
 int g_ownerDrawRequests = 0;
 
-int32_t RecordEvent(int32_t, uint32_t first, uint32_t) {
+intptr_t RecordEvent(int32_t, uintptr_t first, uintptr_t) {
     EventNotification* n = reinterpret_cast<EventNotification*>(static_cast<uintptr_t>(first));
     RaisedEvent e;
     e.window = n->window;
@@ -345,7 +345,7 @@ int32_t RecordEvent(int32_t, uint32_t first, uint32_t) {
     return 1;
 }
 
-int32_t CountOwnerDraw(int32_t, uint32_t, uint32_t) {
+intptr_t CountOwnerDraw(int32_t, uintptr_t, uintptr_t) {
     ++g_ownerDrawRequests;
     return 0;
 }

@@ -18,7 +18,7 @@ namespace {
 
 ArgRecord Int(int32_t v) { return ArgRecord{static_cast<uint32_t>(v), 0, kInt}; }
 ArgRecord Bool(bool v) { return ArgRecord{v ? 1u : 0u, 0, kBool}; }
-ArgRecord TextValue(const char* t) { return ArgRecord{static_cast<uint32_t>(reinterpret_cast<uintptr_t>(t)), 0, kText}; }
+ArgRecord TextValue(const char* t) { return ArgRecord{reinterpret_cast<uintptr_t>(t), 0, kText}; }
 
 int32_t ReadInt(Unit* u, int k) {
     ArgRecord r = {};

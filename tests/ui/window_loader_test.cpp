@@ -371,10 +371,10 @@ TEST_CASE("the unit lookups of RuntimeNotify 2006 give unit objects of loaded wi
     CHECK(RuntimeNotify(kNotifyFindUnit, kMain, 0) == 0);
     REQUIRE(LoadFormWindow(kMain, nullptr, false));
     FormWindow* w = FindWindowById(kMain);
-    CHECK(RuntimeNotify(kNotifyFindUnit, kMain, 0) == reinterpret_cast<int32_t>(WindowObject(*w)));
-    CHECK(RuntimeNotify(kNotifyFindUnit, kMain, kMainRecord) == reinterpret_cast<int32_t>(WindowObject(*w)));
+    CHECK(RuntimeNotify(kNotifyFindUnit, kMain, 0) == reinterpret_cast<intptr_t>(WindowObject(*w)));
+    CHECK(RuntimeNotify(kNotifyFindUnit, kMain, kMainRecord) == reinterpret_cast<intptr_t>(WindowObject(*w)));
     CHECK(RuntimeNotify(kNotifyFindUnit, kMain, kUnitA) ==
-          reinterpret_cast<int32_t>(FindRecord(w->records, kUnitA)->ObjectSlot));
+          reinterpret_cast<intptr_t>(FindRecord(w->records, kUnitA)->ObjectSlot));
     CHECK(RuntimeNotify(kNotifyFindUnit, kMain, 0x16999999) == 0);
     CHECK(RuntimeNotify(kNotifyFindUnit, kMain, kMenuA) == 0);  // menu items have no object
     DestroyAllWindows();

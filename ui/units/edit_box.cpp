@@ -371,7 +371,7 @@ bool EditBoxUnit::ReadProperty(int k, ArgRecord* r) {
             ResultInt(r, GbkBytes(text, end) - GbkBytes(text, start));
         } else {
             Text t = WideToGbk(text.data() + start, end - start);
-            r->value = static_cast<uint32_t>(reinterpret_cast<uintptr_t>(t));
+            r->value = reinterpret_cast<uintptr_t>(t);
             r->extra = 0;
             r->type = kText;
         }

@@ -287,7 +287,7 @@ void SupperMenuUnit::BuildFont() {
 // its own windows, else by turning the items owner-drawn here. Then colours its empty part.
 void SupperMenuUnit::Restyle() {
     if (!host_) return;
-    if (!RuntimeNotify(kNotifyOwnerDrawMenus, windowId, static_cast<uint32_t>(reinterpret_cast<uintptr_t>(host_)))) {
+    if (!RuntimeNotify(kNotifyOwnerDrawMenus, windowId, reinterpret_cast<uintptr_t>(host_))) {
         MakePlain(GetMenu(host_));
         MakeOwnerDrawn(GetMenu(host_), true);
     }

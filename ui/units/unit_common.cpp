@@ -184,7 +184,7 @@ void ResultColour(ArgRecord* result, uint32_t colour) { ResultInt(result, static
 
 void ResultWindowText(ArgRecord* result, HWND hwnd) {
     Text text = GetWindowTextGbk(hwnd);
-    result->value = static_cast<uint32_t>(reinterpret_cast<uintptr_t>(text));
+    result->value = reinterpret_cast<uintptr_t>(text);
     result->extra = 0;
     result->type = kText;
 }

@@ -1,0 +1,17 @@
+# MinGW-w64 cross toolchain; WHT_ARCH (i686 or x86_64) picks the target, i686 by default.
+if(NOT WHT_ARCH)
+  set(WHT_ARCH i686)
+endif()
+set(WHT_ARCH ${WHT_ARCH} CACHE STRING "i686 or x86_64")
+set(triple ${WHT_ARCH}-w64-mingw32)
+set(CMAKE_SYSTEM_NAME Windows)
+set(CMAKE_SYSTEM_PROCESSOR ${WHT_ARCH})
+# The posix-thread compilers: the test framework needs std::mutex.
+set(CMAKE_C_COMPILER ${triple}-gcc-posix)
+set(CMAKE_CXX_COMPILER ${triple}-g++-posix)
+set(CMAKE_RC_COMPILER ${triple}-windres)
+set(CMAKE_FIND_ROOT_PATH /usr/${triple})
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
