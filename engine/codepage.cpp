@@ -261,7 +261,8 @@ ByteSetVar NonGbkPrompt(const ByteSetVar& units) {
     static const char digits[] = "0123456789ABCDEF";
     char hex[8];
     int32_t h = 0;
-    for (int shift = code > 0xFFFF ? 20 : 12; shift >= 0; shift -= 4) hex[h++] = digits[(code >> shift) & 15];
+    int32_t width = code > 0xFFFFF ? 6 : code > 0xFFFF ? 5 : 4;  // U+ and at least four digits
+    for (int shift = 4 * (width - 1); shift >= 0; shift -= 4) hex[h++] = digits[(code >> shift) & 15];
     hex[h] = 0;
     // The character itself is shown between quotes; a lone surrogate is no character to show.
     bool lone = (code >= 0xD800 && code <= 0xDFFF);
