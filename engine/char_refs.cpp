@@ -63,7 +63,6 @@ TextVar CharRefsToText(const char* text) {
 }
 
 ByteSetVar CharRefsToUnits(const ByteSetVar& units) {
-    const uint8_t* p = units.data();
     int32_t n = ByteSetLength(units) / 2;
     // The first part is whatever comes before the first "&#" (or the whole text): dropped.
     // Each later part runs to the next "&#" and is read as a number, in its GBK form.
@@ -81,7 +80,6 @@ ByteSetVar CharRefsToUnits(const ByteSetVar& units) {
         partStart = k + 2;
         ++k;
     }
-    (void)p;
     // A zero unit ends the text, as its GBK form ends at the zero byte.
     ByteSetVar result = ByteSetLeft(out, used);
     return Utf16BytesToUnits(result);
