@@ -14,7 +14,7 @@ namespace {
 enum EditProperty {
     kContent = 0, kBorder, kTextColour, kBackColour, kFont, kHideSelection, kMaxLength, kMultiLine, kScrollBars,
     kAlignment, kInputMode, kPasswordChar, kCaseConversion, kSpinMode, kSpinMin, kSpinMax, kSelStart, kSelLength,
-    kSelText, kDataSource, kDataColumn,
+    kSelText, kDataSource, kDataColumn, kContentWide,
 };
 
 const DWORD kStyleMask = ES_NOHIDESEL | ES_MULTILINE | ES_AUTOVSCROLL | ES_WANTRETURN | ES_AUTOHSCROLL | WS_HSCROLL |
@@ -87,14 +87,15 @@ public:
     bool OnParentNotify(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result) override;
 
     void PlaceSpin();
+    void Paste();
 
 private:
-    std::wstring LiveText() const { return GbkToWide(TextHolder(GetWindowTextGbk(hwnd)).text); }
-    struct TextHolder {
-        explicit TextHolder(Text t) : text(t) {}
-        ~TextHolder();
-        Text text;
-    };
+    // The one place the content is read and written, as UTF-16: the GBK and wide content
+    // properties, paste, and through them line-break removal and swap all go through here.
+    std::wstring ContentW() const;
+    // Replaces the content and raises the content-changed event once; caret >= 0 places
+    // the caret first, so the event's handler sees (and may move) it.
+    void SetContentW(const std::wstring& text, int caret = -1);
     void Selection(int* start, int* end) const {
         DWORD s = 0, e = 0;
         SendMessageW(hwnd, EM_GETSEL, reinterpret_cast<WPARAM>(&s), reinterpret_cast<LPARAM>(&e));
@@ -116,14 +117,67 @@ private:
     UnitFont font_;
     UnitBrush brush_;
     HWND spin_ = nullptr;
-    unsigned changes_ = 0;  // EN_CHANGE notifications seen
+    int writing_ = 0;  // inside SetContentW: the control's own EN_CHANGE is folded into one event
 };
 
-EditBoxUnit::TextHolder::~TextHolder() {
-    if (text) FreeMemory(text);
+std::wstring EditBoxUnit::ContentW() const {
+    int n = GetWindowTextLengthW(hwnd);
+    if (n <= 0) return std::wstring();
+    std::wstring text(n + 1, L'\0');
+    text.resize(GetWindowTextW(hwnd, &text[0], n + 1));
+    return text;
+}
+
+void EditBoxUnit::SetContentW(const std::wstring& text, int caret) {
+    // A multi-line control does not report text set from outside and a single-line one does:
+    // the event is raised here, once, in both cases.
+    ++writing_;
+    SetWindowTextW(hwnd, text.c_str());
+    --writing_;
+    if (!IsWindow(hwnd)) return;
+    if (caret >= 0) Select(caret, caret);
+    RaiseUnitEvent(windowId, unitId, 0);
+}
+
+// The clipboard's text replaces the selection; text the system has only in the code page
+// of CF_TEXT is read as GBK, as every text of the program is.
+void EditBoxUnit::Paste() {
+    if (GetWindowLongW(hwnd, GWL_STYLE) & ES_READONLY) return;
+    std::wstring clip;
+    if (!OpenClipboard(hwnd)) return;
+    if (HANDLE h = GetClipboardData(CF_UNICODETEXT)) {
+        if (const wchar_t* w = static_cast<const wchar_t*>(GlobalLock(h))) {
+            clip = w;
+            GlobalUnlock(h);
+        }
+    } else if (HANDLE t = GetClipboardData(CF_TEXT)) {
+        if (const char* a = static_cast<const char*>(GlobalLock(t))) {
+            clip = GbkToWide(a);
+            GlobalUnlock(t);
+        }
+    }
+    CloseClipboard();
+    std::wstring text = ContentW();
+    int start, end;
+    Selection(&start, &end);
+    start = std::min(start, static_cast<int>(text.size()));
+    end = std::max(start, std::min(end, static_cast<int>(text.size())));
+    if (d_.MaxLength > 0) {
+        size_t room = std::max(0, d_.MaxLength - static_cast<int>(text.size()) + (end - start));
+        if (clip.size() > room) clip.resize(room);
+    }
+    if (clip.empty()) return;
+    text.replace(start, end - start, clip);
+    SetContentW(text, start + static_cast<int>(clip.size()));
 }
 
 LRESULT CALLBACK EditSubclass(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR id, DWORD_PTR) {
+    if (msg == WM_PASTE) {
+        if (EditBoxUnit* unit = static_cast<EditBoxUnit*>(UnitFromWindow(hwnd))) {
+            unit->Paste();
+            return 0;
+        }
+    }
     LRESULT r = DefSubclassProc(hwnd, msg, wParam, lParam);
     switch (msg) {
     case WM_WINDOWPOSCHANGED:
@@ -162,7 +216,7 @@ bool EditBoxUnit::Create(const UnitCreateParams& p) {
     if (d_.InputMode == 2) ApplyPasswordChar();
     SendMessageW(h, EM_LIMITTEXT, d_.MaxLength > 0 ? d_.MaxLength : 0, 0);
     UpdateSpin();
-    std::wstring text = LiveText();
+    std::wstring text = ContentW();
     int start = WideUnits(text, std::max(0, d_.SelStart));
     int end = WideUnits(text, std::max(0, d_.SelStart) + std::max(0, d_.SelLength));
     Select(start, end);
@@ -224,8 +278,7 @@ bool EditBoxUnit::OnParentNotify(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT
     switch (msg) {
     case WM_COMMAND:
         if (reinterpret_cast<HWND>(lParam) == hwnd && HIWORD(wParam) == EN_CHANGE) {
-            ++changes_;
-            RaiseUnitEvent(windowId, unitId, 0);
+            if (!writing_) RaiseUnitEvent(windowId, unitId, 0);
             *result = 0;
             return true;
         }
@@ -256,11 +309,13 @@ bool EditBoxUnit::OnParentNotify(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT
 
 bool EditBoxUnit::PropertyChanged(int k, const ArgRecord& v) {
     switch (k) {
-    case kContent: {
-        // A multi-line control does not report text set from outside; the event is due anyway.
-        unsigned before = changes_;
-        SetWindowTextGbk(hwnd, ArgText(v));
-        if (changes_ == before && IsWindow(hwnd)) RaiseUnitEvent(windowId, unitId, 0);
+    case kContent: SetContentW(GbkToWide(ArgText(v))); return true;
+    case kContentWide: {
+        int32_t length = 0;
+        const uint8_t* bytes = ArgBytes(v, &length);
+        std::wstring text(length / 2, L'\0');
+        for (size_t i = 0; i < text.size(); ++i) text[i] = static_cast<wchar_t>(bytes[2 * i] | (bytes[2 * i + 1] << 8));
+        SetContentW(text);
         return true;
     }
     case kBorder:
@@ -299,7 +354,7 @@ bool EditBoxUnit::PropertyChanged(int k, const ArgRecord& v) {
     case kSpinMin: d_.SpinMin = ArgInt(v); UpdateSpin(); return true;
     case kSpinMax: d_.SpinMax = ArgInt(v); UpdateSpin(); return true;
     case kSelStart: {
-        std::wstring text = LiveText();
+        std::wstring text = ContentW();
         int request = ArgInt(v);
         int start, end;
         Selection(&start, &end);
@@ -315,7 +370,7 @@ bool EditBoxUnit::PropertyChanged(int k, const ArgRecord& v) {
         return true;
     }
     case kSelLength: {
-        std::wstring text = LiveText();
+        std::wstring text = ContentW();
         int request = ArgInt(v);
         int start, end;
         Selection(&start, &end);
@@ -341,7 +396,23 @@ bool EditBoxUnit::PropertyChanged(int k, const ArgRecord& v) {
 
 bool EditBoxUnit::ReadProperty(int k, ArgRecord* r) {
     switch (k) {
-    case kContent: ResultWindowText(r, hwnd); return true;
+    case kContent: {
+        std::wstring text = ContentW();
+        Text t = WideToGbk(text.data(), static_cast<int>(text.size()));
+        *r = {reinterpret_cast<uintptr_t>(t), 0, kText};
+        return true;
+    }
+    case kContentWide: {
+        // UTF-16 units, low byte first, whatever the size of wchar_t.
+        std::wstring text = ContentW();
+        std::string bytes(2 * text.size(), '\0');
+        for (size_t i = 0; i < text.size(); ++i) {
+            bytes[2 * i] = static_cast<char>(text[i] & 0xFF);
+            bytes[2 * i + 1] = static_cast<char>((text[i] >> 8) & 0xFF);
+        }
+        ResultByteSet(r, reinterpret_cast<const uint8_t*>(bytes.data()), static_cast<int32_t>(bytes.size()));
+        return true;
+    }
     case kBorder: ResultInt(r, d_.Border); return true;
     case kTextColour: ResultColour(r, d_.TextColour); return true;
     case kBackColour: ResultColour(r, d_.BackColour); return true;
@@ -360,7 +431,7 @@ bool EditBoxUnit::ReadProperty(int k, ArgRecord* r) {
     case kSelStart:
     case kSelLength:
     case kSelText: {
-        std::wstring text = LiveText();
+        std::wstring text = ContentW();
         int start, end;
         Selection(&start, &end);
         start = std::min(start, static_cast<int>(text.size()));
