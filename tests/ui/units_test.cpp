@@ -242,6 +242,40 @@ TEST_CASE("edit box: the wide content holds every character; each write and past
     DestroyWindow(host);
 }
 
+// Wine's edit control needs seconds for a paragraph of a few hundred K characters: a large
+// content stays in the unit, the control shows its beginning, and the program sees all of it.
+TEST_CASE("edit box: a large content is kept whole behind a bounded, read-only view" * doctest::timeout(20)) {
+    EventRecorder events;
+    HWND host = CreateHostWindow(L"edit", 400, 200);
+    EditBoxData d;
+    d.MultiLine = 1;
+    Unit* edit = CreateTestUnit(kTypeEditBox, EditBoxBlob(d), host, 5, 5, 300, 80, kEdit);
+    REQUIRE(edit);
+    std::string big;
+    for (int i = 0; i < 300000; ++i) big += i % 5 ? std::string(1, static_cast<char>('a' + i % 26)) : "中";
+    CHECK(edit->PropertyChanged(kContent, TextValue(big.c_str())));
+    CHECK(ReadText(edit, kContent) == big);
+    std::wstring shown = WindowTextW(edit->hwnd);
+    CHECK(shown.size() < 20000);
+    CHECK(shown.find(L"（共 ") != std::wstring::npos);
+    CHECK((GetWindowLongW(edit->hwnd, GWL_STYLE) & ES_READONLY) != 0);
+    // Copy from the box carries the whole content.
+    SendMessageW(edit->hwnd, EM_SETSEL, 0, -1);
+    SendMessageW(edit->hwnd, WM_COPY, 0, 0);
+    REQUIRE(OpenClipboard(nullptr));
+    HANDLE h = GetClipboardData(CF_UNICODETEXT);
+    size_t copied = h ? wcslen(static_cast<const wchar_t*>(GlobalLock(h))) : 0;
+    if (h) GlobalUnlock(h);
+    CloseClipboard();
+    CHECK(copied == 300000);
+    // A small content makes the box an ordinary, editable one again.
+    CHECK(edit->PropertyChanged(kContent, TextValue("ab")));
+    CHECK(WindowTextW(edit->hwnd) == L"ab");
+    CHECK((GetWindowLongW(edit->hwnd, GWL_STYLE) & ES_READONLY) == 0);
+    DeleteUnit(edit);
+    DestroyWindow(host);
+}
+
 TEST_CASE("edit box: styles from the stored data") {
     EventRecorder events;
     HWND host = CreateHostWindow(L"styles", 400, 200);
