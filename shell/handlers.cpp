@@ -16,9 +16,11 @@
 #include "engine/url_codec.h"
 #include "runtime/library.h"
 #include "runtime/library_file.h"
+#include "shell/command_queue.h"
 #include "shell/main_window.h"
 #include "shell/one_click.h"
 #include "shell/unit_access.h"
+#include "ui/event_dispatch.h"
 #include "ui/window_commands.h"
 
 namespace wht {
@@ -198,12 +200,21 @@ void 主窗口_创建完毕() {
     WriteBool(k分组框_进制计算, kPropVisible, false);
 }
 
-void 主窗口_可否被关闭() { CloseAllFiles(); }
+// While a command runs (a conversion letting messages through), the window stays until it
+// is done: destroying the boxes under it ended in the fatal error box.
+void 主窗口_可否被关闭() {
+    if (CommandRunning()) {
+        CloseWhenIdle();
+        SetEventResult(0);
+        return;
+    }
+    CloseAllFiles();
+}
 
 void 按钮_编码处理_被单击() { ShowGroup(k分组框_编码处理); }
 void 按钮_进制计算_被单击() { ShowGroup(k分组框_进制计算); }
 void 按钮_转大小写_被单击() { ShowGroup(k分组框_转大小写); }
-void 按钮_编码处理1_被单击() { ClearBoxes(); }
+void 按钮_编码处理1_被单击() { RunCommand([] { ClearBoxes(); }); }
 
 void 超级按钮_加密解密_被单击() { PopUp(k菜单_加密解密, 0); }
 void 超级按钮_文汇通1_被单击() { PopUp(k菜单_文汇通1, 100); }
@@ -212,14 +223,16 @@ void 超级按钮_取哈希值_被单击() { PopUp(k菜单_取哈希值, 300); }
 void 超级按钮_一键解码_被单击() { PopUp(k菜单_一键解码, 470); }
 
 void 超级按钮_交换上下_被单击() {
-    ByteSetVar a = ReadInputWide();
-    ByteSetVar b = ReadOutputWide();
-    WriteInputWide(b);
-    WriteOutputWide(a);
+    RunCommand([] {
+        ByteSetVar a = ReadInputWide();
+        ByteSetVar b = ReadOutputWide();
+        WriteInputWide(b);
+        WriteOutputWide(a);
+    });
 }
 
 void 编辑框_QZ输入_按下某键(int keyCode, int) {
-    if (keyCode == kEnterKey) RunCalculator();
+    if (keyCode == kEnterKey) RunCommand(RunCalculator);
 }
 
 void 编辑框_QZ输入_内容被改变() {
@@ -230,70 +243,74 @@ void 编辑框_QZ输入_内容被改变() {
     WriteInt(k编辑框_QZ输入, kPropSelStart, -1);
 }
 
-void 单选框_二进制_被单击() { BaseRadioClicked(); }
-void 单选框_八进制_被单击() { BaseRadioClicked(); }
-void 单选框_十进制_被单击() { BaseRadioClicked(); }
-void 单选框_十六进制_被单击() { BaseRadioClicked(); }
-void 单选框_进制转文本_被单击() { Report(TextToDigitsReport); }
-void 单选框_文本转进制_被单击() { Report(DigitsToTextReport); }
-void 单选框_字母转大写_被单击() { TextToText(ToUpperCaseReport); }
-void 单选框_字母转小写_被单击() { TextToText(ToLowerCaseReport); }
-void 单选框_数字转大写_被单击() { TextToText(DigitsToAmountReport); }
+void 单选框_二进制_被单击() { RunCommand([] { BaseRadioClicked(); }); }
+void 单选框_八进制_被单击() { RunCommand([] { BaseRadioClicked(); }); }
+void 单选框_十进制_被单击() { RunCommand([] { BaseRadioClicked(); }); }
+void 单选框_十六进制_被单击() { RunCommand([] { BaseRadioClicked(); }); }
+void 单选框_进制转文本_被单击() { RunCommand([] { Report(TextToDigitsReport); }); }
+void 单选框_文本转进制_被单击() { RunCommand([] { Report(DigitsToTextReport); }); }
+void 单选框_字母转大写_被单击() { RunCommand([] { TextToText(ToUpperCaseReport); }); }
+void 单选框_字母转小写_被单击() { RunCommand([] { TextToText(ToLowerCaseReport); }); }
+void 单选框_数字转大写_被单击() { RunCommand([] { TextToText(DigitsToAmountReport); }); }
 
-void 菜单_作者_被选择() { LoadWindow(kAboutWindow, true); }
+void 菜单_作者_被选择() { RunCommand([] { LoadWindow(kAboutWindow, true); }); }
 
-void 菜单_URL加密GBK_被选择() { TextToText(UrlEncodeGbk); }
-void 菜单_URL解密GBK_被选择() { TextToText(UrlDecodeGbk); }
-void 菜单_URL加密UTF8_被选择() { UnitsToText(UrlEncodeUtf8Units); }
-void 菜单_URL解密UTF8_被选择() { UnitsToUnits(UrlDecodeUtf8Units); }
-void 菜单_RC4加密_被选择() { Rc4(); }
-void 菜单_RC4解密_被选择() { Rc4(); }
-void 菜单_BASE64加密_被选择() { BytesToText(Base64Encode); }
-void 菜单_BASE64解密_被选择() { TextToBytesAsText(DecodeBase64); }
-void 菜单_BASE64编码A_被选择() { BytesToBytesAsText(Base64EncodeSystem); }
-void 菜单_BASE64编码B_被选择() { BytesToBytesAsText(Base64DecodeSystem); }
+void 菜单_URL加密GBK_被选择() { RunCommand([] { TextToText(UrlEncodeGbk); }); }
+void 菜单_URL解密GBK_被选择() { RunCommand([] { TextToText(UrlDecodeGbk); }); }
+void 菜单_URL加密UTF8_被选择() { RunCommand([] { UnitsToText(UrlEncodeUtf8Units); }); }
+void 菜单_URL解密UTF8_被选择() { RunCommand([] { UnitsToUnits(UrlDecodeUtf8Units); }); }
+void 菜单_RC4加密_被选择() { RunCommand([] { Rc4(); }); }
+void 菜单_RC4解密_被选择() { RunCommand([] { Rc4(); }); }
+void 菜单_BASE64加密_被选择() { RunCommand([] { BytesToText(Base64Encode); }); }
+void 菜单_BASE64解密_被选择() { RunCommand([] { TextToBytesAsText(DecodeBase64); }); }
+void 菜单_BASE64编码A_被选择() { RunCommand([] { BytesToBytesAsText(Base64EncodeSystem); }); }
+void 菜单_BASE64编码B_被选择() { RunCommand([] { BytesToBytesAsText(Base64DecodeSystem); }); }
 
-void 菜单_简体一繁体_被选择() { TextToText(SimplifiedToTraditional); }
-void 菜单_繁体一简体_被选择() { TextToText(TraditionalToSimplified); }
-void 菜单_BIG5简体_被选择() { TextToText(Big5ToSimplified); }
-void 菜单_简体BIG5_被选择() { TextToText(SimplifiedToBig5); }
-void 菜单_BIG5到繁体_被选择() { TextToText(Big5ToGbk); }
-void 菜单_繁体到BIG5_被选择() { TextToText(GbkToBig5); }
-void 菜单_北京时间一格林威治_被选择() { TextToText(BeijingTimeToUnixSeconds); }
-void 菜单_格林威治一北京_被选择() { TextToText(UnixSecondsToBeijingTime); }
+void 菜单_简体一繁体_被选择() { RunCommand([] { TextToText(SimplifiedToTraditional); }); }
+void 菜单_繁体一简体_被选择() { RunCommand([] { TextToText(TraditionalToSimplified); }); }
+void 菜单_BIG5简体_被选择() { RunCommand([] { TextToText(Big5ToSimplified); }); }
+void 菜单_简体BIG5_被选择() { RunCommand([] { TextToText(SimplifiedToBig5); }); }
+void 菜单_BIG5到繁体_被选择() { RunCommand([] { TextToText(Big5ToGbk); }); }
+void 菜单_繁体到BIG5_被选择() { RunCommand([] { TextToText(GbkToBig5); }); }
+void 菜单_北京时间一格林威治_被选择() { RunCommand([] { TextToText(BeijingTimeToUnixSeconds); }); }
+void 菜单_格林威治一北京_被选择() { RunCommand([] { TextToText(UnixSecondsToBeijingTime); }); }
 
-void 菜单_ansi一usc2_被选择() { UnitsToText(ScriptEscapeUnits); }
-void 菜单_usc2一ansi_被选择() { UnitsToUnits(ScriptUnescapeUnits); }
-void 菜单_GB2312一UTF8_被选择() { UnitsToText(UnitsToUtf8); }
-void 菜单_UTF8一GB2312_被选择() { TextToUnits(Utf8ToUnits); }
-void 菜单_Ansi一Unicode_被选择() { UnitsToText(AnsiToUnicode); }
-void 菜单_Unicode一Ansi_被选择() { BytesToUnits(Utf16BytesToUnits); }
-void 菜单_Ansi一Unicode_str_被选择() { UnitsToText(UnitsToCharRefs); }
-void 菜单_Unicode_str一Ansi_被选择() { UnitsToUnits(CharRefsToUnits); }
-void 菜单_Unicode一UTF8_被选择() { BytesToBytesAsText(Utf16BytesToUtf8); }
-void 菜单_UTF8一Unicode_被选择() { BytesToBytesAsText(Utf8BytesToUtf16); }
+void 菜单_ansi一usc2_被选择() { RunCommand([] { UnitsToText(ScriptEscapeUnits); }); }
+void 菜单_usc2一ansi_被选择() { RunCommand([] { UnitsToUnits(ScriptUnescapeUnits); }); }
+void 菜单_GB2312一UTF8_被选择() { RunCommand([] { UnitsToText(UnitsToUtf8); }); }
+void 菜单_UTF8一GB2312_被选择() { RunCommand([] { TextToUnits(Utf8ToUnits); }); }
+void 菜单_Ansi一Unicode_被选择() { RunCommand([] { UnitsToText(AnsiToUnicode); }); }
+void 菜单_Unicode一Ansi_被选择() { RunCommand([] { BytesToUnits(Utf16BytesToUnits); }); }
+void 菜单_Ansi一Unicode_str_被选择() { RunCommand([] { UnitsToText(UnitsToCharRefs); }); }
+void 菜单_Unicode_str一Ansi_被选择() { RunCommand([] { UnitsToUnits(CharRefsToUnits); }); }
+void 菜单_Unicode一UTF8_被选择() { RunCommand([] { BytesToBytesAsText(Utf16BytesToUtf8); }); }
+void 菜单_UTF8一Unicode_被选择() { RunCommand([] { BytesToBytesAsText(Utf8BytesToUtf16); }); }
 
-void 菜单_取MD2_被选择() { BytesToText(Md2Hex); }
-void 菜单_取MD4_被选择() { BytesToText(Md4Hex); }
-void 菜单_取MD5_被选择() { BytesToText(Md5Hex); }
-void 菜单_取MD5中文_被选择() { UnitsToText(Md5Utf8HexUnits); }
-void 菜单_取sha1_被选择() { BytesToText(Sha1Hex); }
-void 菜单_取sha256_被选择() { BytesToText(Sha256Hex); }
-void 菜单_取sha512_被选择() { BytesToText(Sha512Hex); }
-void 菜单_取crc32_被选择() { BytesToText(Crc32Hex); }
+void 菜单_取MD2_被选择() { RunCommand([] { BytesToText(Md2Hex); }); }
+void 菜单_取MD4_被选择() { RunCommand([] { BytesToText(Md4Hex); }); }
+void 菜单_取MD5_被选择() { RunCommand([] { BytesToText(Md5Hex); }); }
+void 菜单_取MD5中文_被选择() { RunCommand([] { UnitsToText(Md5Utf8HexUnits); }); }
+void 菜单_取sha1_被选择() { RunCommand([] { BytesToText(Sha1Hex); }); }
+void 菜单_取sha256_被选择() { RunCommand([] { BytesToText(Sha256Hex); }); }
+void 菜单_取sha512_被选择() { RunCommand([] { BytesToText(Sha512Hex); }); }
+void 菜单_取crc32_被选择() { RunCommand([] { BytesToText(Crc32Hex); }); }
 
-void 菜单_一键编码_被选择() { UnitsToUnits(OneClickEncodeUnits); }
-void 菜单_一键解码_被选择() { UnitsToUnits(OneClickDecodeUnits); }
+void 菜单_一键编码_被选择() { RunCommand([] { UnitsToUnits(OneClickEncodeUnits); }); }
+void 菜单_一键解码_被选择() { RunCommand([] { UnitsToUnits(OneClickDecodeUnits); }); }
 
 void 菜单_复制_被选择() {
-    ByteSetVar output = ReadOutputWide();
-    SetClipboardUnits(output);
+    RunCommand([] {
+        ByteSetVar output = ReadOutputWide();
+        SetClipboardUnits(output);
+    });
 }
 
 void 菜单_粘贴_被选择() {
-    ByteSetVar pasted = GetClipboardUnits();
-    WriteInputWide(pasted);
+    RunCommand([] {
+        ByteSetVar pasted = GetClipboardUnits();
+        WriteInputWide(pasted);
+    });
 }
 
-void 菜单_清空_被选择() { ClearBoxes(); }
+void 菜单_清空_被选择() { RunCommand([] { ClearBoxes(); }); }
 }  // namespace wht

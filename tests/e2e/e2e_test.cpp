@@ -457,6 +457,33 @@ TEST_CASE("a large paste is shown at once and used whole" * doctest::timeout(120
     p.Menu("清空");
 }
 
+// The BASE64 decoder lets messages through while it works: a command given meanwhile ran
+// nested and its result was overwritten by the older one; a close ended in the fatal box.
+TEST_CASE("commands and a close given during a conversion wait for it" * doctest::timeout(120)) {
+    std::wstring encoded;
+    for (int i = 0; i < 200000; ++i) encoded += L"YWJj";  // "abc" again and again
+    ProgramDriver& p = Fresh();
+    PutClipboard(encoded);
+    p.Menu("粘贴");
+    PostMessageW(p.main(), WM_COMMAND, MenuCommand("BASE64解密"), 0);
+    PostMessageW(p.main(), WM_COMMAND, MenuCommand("取crc32"), 0);
+    CHECK(WaitFor([&p] { return p.OutputWide() == L"41C355F"; }, 30000));  // CRC-32 (zlib's)
+    Sleep(1000);
+    p.Settle();
+    CHECK(p.OutputWide() == L"41C355F");  // asked for last, so shown last
+
+    ProgramDriver own;
+    REQUIRE(own.Start());
+    PutClipboard(encoded);
+    own.Menu("粘贴");
+    PostMessageW(own.main(), WM_COMMAND, MenuCommand("BASE64解密"), 0);
+    PostMessageW(own.main(), WM_CLOSE, 0, 0);
+    REQUIRE(WaitForSingleObject(own.process(), 30000) == WAIT_OBJECT_0);
+    DWORD code = 1;
+    GetExitCodeProcess(own.process(), &code);
+    CHECK(code == 0);
+}
+
 TEST_CASE("作者 opens the about window modally; closing it re-enables the main window") {
     ProgramDriver& p = Fresh();
     PostMessageW(p.main(), WM_COMMAND, MAKEWPARAM(MenuCommand("作者"), 0), 0);
