@@ -12,6 +12,25 @@ ProgramDriver& Program() {
     return driver;
 }
 
+void PutClipboard(const std::wstring& text) {
+    REQUIRE(OpenClipboard(nullptr));
+    EmptyClipboard();
+    size_t bytes = (text.size() + 1) * sizeof(wchar_t);
+    HGLOBAL g = GlobalAlloc(GMEM_MOVEABLE, bytes);
+    memcpy(GlobalLock(g), text.c_str(), bytes);
+    GlobalUnlock(g);
+    SetClipboardData(CF_UNICODETEXT, g);
+    CloseClipboard();
+}
+std::wstring TakeClipboard() {
+    if (!OpenClipboard(nullptr)) return L"";
+    HANDLE h = GetClipboardData(CF_UNICODETEXT);
+    std::wstring clip = h ? static_cast<const wchar_t*>(GlobalLock(h)) : L"";
+    if (h) GlobalUnlock(h);
+    CloseClipboard();
+    return clip;
+}
+
 // Every case starts from the same state: both boxes empty, the encoding group shown.
 ProgramDriver& Fresh() {
     ProgramDriver& p = Program();
@@ -254,17 +273,8 @@ TEST_CASE("copy, paste and clear of the shortcut menu") {
     p.SetInput("abc");
     p.Menu("RC4加密");
     p.Menu("复制");
-    REQUIRE(OpenClipboard(nullptr));
-    HANDLE h = GetClipboardData(CF_UNICODETEXT);
-    std::wstring clip = h ? static_cast<const wchar_t*>(GlobalLock(h)) : L"";
-    if (h) GlobalUnlock(h);
-    EmptyClipboard();
-    HGLOBAL g = GlobalAlloc(GMEM_MOVEABLE, sizeof(L"中\r\n文"));
-    memcpy(GlobalLock(g), L"中\r\n文", sizeof(L"中\r\n文"));
-    GlobalUnlock(g);
-    SetClipboardData(CF_UNICODETEXT, g);
-    CloseClipboard();
-    CHECK(clip == L"cgd");
+    CHECK(TakeClipboard() == L"cgd");
+    PutClipboard(L"中\r\n文");
     p.Menu("粘贴");
     CHECK(p.InputWide() == L"中文");
     p.Menu("清空");
@@ -394,18 +404,8 @@ TEST_CASE("swap, paste, copy and line-break removal keep text beyond GBK") {
     CHECK(p.InputWide() == L"\U0001F600");
     CHECK(p.OutputWide() == L"\uD55C\U0001F600\xD83D");
     p.Menu("复制");
-    REQUIRE(OpenClipboard(nullptr));
-    HANDLE h = GetClipboardData(CF_UNICODETEXT);
-    std::wstring clip = h ? static_cast<const wchar_t*>(GlobalLock(h)) : L"";
-    if (h) GlobalUnlock(h);
-    EmptyClipboard();
-    const wchar_t pasted[] = L"\u00A0\r\n\U0001F600";
-    HGLOBAL g = GlobalAlloc(GMEM_MOVEABLE, sizeof(pasted));
-    memcpy(GlobalLock(g), pasted, sizeof(pasted));
-    GlobalUnlock(g);
-    SetClipboardData(CF_UNICODETEXT, g);
-    CloseClipboard();
-    CHECK(clip == L"\uD55C\U0001F600\xD83D");
+    CHECK(TakeClipboard() == L"\uD55C\U0001F600\xD83D");
+    PutClipboard(L"\u00A0\r\n\U0001F600");
     p.Menu("粘贴");
     CHECK(p.InputWide() == L"\u00A0\U0001F600");
     // A paste into the box (Ctrl+V or its context menu) goes in at the caret.
@@ -415,27 +415,6 @@ TEST_CASE("swap, paste, copy and line-break removal keep text beyond GBK") {
     p.Settle();
     CHECK(p.InputWide() == L"\u00A0\u00A0\U0001F600\U0001F600");
 }
-
-namespace {
-void PutClipboard(const std::wstring& text) {
-    REQUIRE(OpenClipboard(nullptr));
-    EmptyClipboard();
-    size_t bytes = (text.size() + 1) * sizeof(wchar_t);
-    HGLOBAL g = GlobalAlloc(GMEM_MOVEABLE, bytes);
-    memcpy(GlobalLock(g), text.c_str(), bytes);
-    GlobalUnlock(g);
-    SetClipboardData(CF_UNICODETEXT, g);
-    CloseClipboard();
-}
-std::wstring TakeClipboard() {
-    if (!OpenClipboard(nullptr)) return L"";
-    HANDLE h = GetClipboardData(CF_UNICODETEXT);
-    std::wstring clip = h ? static_cast<const wchar_t*>(GlobalLock(h)) : L"";
-    if (h) GlobalUnlock(h);
-    CloseClipboard();
-    return clip;
-}
-}  // namespace
 
 // A megabyte handed to the edit control took minutes to lay out under Wine: the boxes show
 // a bounded view, and conversions, copy and swap still use the whole text.

@@ -6,6 +6,8 @@
 #include <cstring>
 
 #include "runtime/command_args.h"
+#include "runtime/library.h"
+#include "runtime/library_file.h"
 #include "runtime/memory.h"
 #include "ui/units/unit_common.h"
 #include "ui/wide_text.h"
@@ -188,19 +190,9 @@ void EditBoxUnit::SetContentW(const std::wstring& text, int caret) {
 
 bool EditBoxUnit::CopyWhole() {
     if (!bounded_ || d_.InputMode == 2) return false;
-    if (!OpenClipboard(hwnd)) return true;
-    EmptyClipboard();
-    size_t bytes = (whole_.size() + 1) * sizeof(wchar_t);
-    if (HGLOBAL h = GlobalAlloc(GMEM_MOVEABLE, bytes)) {
-        if (void* p = GlobalLock(h)) {
-            memcpy(p, whole_.c_str(), bytes);
-            GlobalUnlock(h);
-            if (!SetClipboardData(CF_UNICODETEXT, h)) GlobalFree(h);
-        } else {
-            GlobalFree(h);
-        }
-    }
-    CloseClipboard();
+    ByteSetVar units = ZeroByteSet(static_cast<int32_t>(whole_.size() * sizeof(wchar_t)));
+    memcpy(units.data(), whole_.data(), whole_.size() * sizeof(wchar_t));
+    SetClipboardUnits(units);
     return true;
 }
 
@@ -208,20 +200,8 @@ bool EditBoxUnit::CopyWhole() {
 // of CF_TEXT is read as GBK, as every text of the program is.
 void EditBoxUnit::Paste() {
     if (GetWindowLongW(hwnd, GWL_STYLE) & ES_READONLY) return;
-    std::wstring clip;
-    if (!OpenClipboard(hwnd)) return;
-    if (HANDLE h = GetClipboardData(CF_UNICODETEXT)) {
-        if (const wchar_t* w = static_cast<const wchar_t*>(GlobalLock(h))) {
-            clip = w;
-            GlobalUnlock(h);
-        }
-    } else if (HANDLE t = GetClipboardData(CF_TEXT)) {
-        if (const char* a = static_cast<const char*>(GlobalLock(t))) {
-            clip = GbkToWide(a);
-            GlobalUnlock(t);
-        }
-    }
-    CloseClipboard();
+    ByteSetVar units = GetClipboardUnits();
+    std::wstring clip(reinterpret_cast<const wchar_t*>(units.data()), ByteSetLength(units) / sizeof(wchar_t));
     std::wstring text = ContentW();
     int start, end;
     Selection(&start, &end);
