@@ -4,15 +4,15 @@
 #include "program_driver.h"
 #include "test_support.h"
 
-namespace {
 ProgramDriver& Program() {
     static ProgramDriver driver;
-    static bool started = driver.Start();
-    REQUIRE(started);
+    if (!driver.main() || !IsWindow(driver.main())) {
+        driver.Stop();
+        REQUIRE(driver.Start());
+    }
     return driver;
 }
 
-// Every case starts from the same state: both boxes empty, the encoding group shown.
 ProgramDriver& Fresh() {
     ProgramDriver& p = Program();
     p.Click(ids::按钮_编码处理1);
@@ -24,14 +24,7 @@ void CheckOutput(ProgramDriver& p, const std::string& expectedGbk) {
     CHECK(Hex(Gbk(p.OutputWide())) == Hex(Gbk(Wide(expectedGbk))));
 }
 
-template <typename F>
-bool WaitFor(F condition, int milliseconds = 5000) {
-    for (int waited = 0; waited < milliseconds; waited += 20) {
-        if (condition()) return true;
-        Sleep(20);
-    }
-    return condition();
-}
+namespace {
 
 const char kReportOfA[] =
     "URL解码(GBK)： a\r\nURL解码(UTF8)： a\r\nRC4加密： c\r\nBASE64编码： YQ==\r\nansi转usc2： a\r\n"
