@@ -8,6 +8,7 @@ namespace {
 // the program happens to run under.
 const uint32_t kMeasureCodePage = kCodePageGbk;
 const uint32_t kCompositeCheck = 0x200;
+const uint32_t kNoBestFitChars = 0x400;
 const uint32_t kHeapZeroMemory = 8;
 
 int32_t MultiToWide(uint32_t codePage, const void* source, int32_t sourceLength, void* units,
@@ -17,10 +18,9 @@ int32_t MultiToWide(uint32_t codePage, const void* source, int32_t sourceLength,
 }
 
 int32_t WideToMulti(uint32_t codePage, uint32_t flags, const void* units, int32_t unitCount,
-                    void* target, int32_t targetLength) {
+                    void* target, int32_t targetLength, int32_t* usedDefault = nullptr) {
     return CallDllCommand<int32_t>(kDllWideCharToMultiByte, codePage, flags, units, unitCount,
-                                   target, targetLength, static_cast<const char*>(nullptr),
-                                   static_cast<int32_t*>(nullptr));
+                                   target, targetLength, static_cast<const char*>(nullptr), usedDefault);
 }
 
 // Scratch memory from the process heap, freed when the routine is done with it.
@@ -96,31 +96,24 @@ TextVar Utf16ToCodePage(const ByteSetVar& units, uint32_t codePage) {
     return TextLeft(buffer, length < written ? length : written);
 }
 
-TextVar GbkToUtf8(const char* text) {
-    return Utf16ToCodePage(CodePageToUtf16(text, kCodePageGbk), kCodePageUtf8);
-}
+TextVar GbkToUtf8(const char* text) { return UnitsToUtf8(GbkToUnits(text)); }
 
-TextVar Utf8ToGbk(const char* text) {
-    return Utf16ToCodePage(CodePageToUtf16(text, kCodePageUtf8), kCodePageGbk);
-}
+TextVar Utf8ToGbk(const char* text) { return UnitsToGbk(Utf8ToUnits(text)); }
 
 ByteSetVar AnsiToUtf16Bytes(const char* text, bool dropTerminator) {
     if (TextLength(text) == 0) return ByteSetVar();
-    int32_t n = MultiToWide(kMeasureCodePage, text, -1, nullptr, 0);
-    if (n <= 0) return ByteSetVar();
-    ByteSetVar buffer = ZeroByteSet(2 * n);
-    MultiToWide(kCodePageGbk, text, -1, buffer.data(), n);
-    if (dropTerminator) buffer = ByteSetLeft(buffer, 2 * n - 2);
-    return buffer;
+    return UnitsToUtf16Bytes(GbkToUnits(text), dropTerminator);
 }
 
 TextVar Utf16BytesToAnsi(const ByteSetVar& bytes) {
-    int32_t n = UnitCount(bytes);
+    // Up to the first zero unit: the GBK form of the units would end at its zero byte.
+    ByteSetVar units = Utf16BytesToUnits(bytes);
+    int32_t n = UnitCount(units);
     if (n == 0) return TextVar();
-    int32_t m = WideToMulti(kCodePageGbk, kCompositeCheck, bytes.data(), n, nullptr, 0);
+    int32_t m = WideToMulti(kCodePageGbk, kCompositeCheck, units.data(), n, nullptr, 0);
     if (m <= 0) return TextVar();
     ByteSetVar buffer = ZeroByteSet(m);
-    WideToMulti(kCodePageGbk, kCompositeCheck, bytes.data(), n, buffer.data(), m);
+    WideToMulti(kCodePageGbk, kCompositeCheck, units.data(), n, buffer.data(), m);
     ArgRecord text = ByteSetData(buffer, 10);
     return TextVar(reinterpret_cast<Text>(text.value));
 }
@@ -154,4 +147,129 @@ ByteSetVar Utf8BytesToUtf16(const ByteSetVar& bytes) {
     if (!scratch.get()) return ByteSetVar();
     MultiToWide(kCodePageUtf8, p, count, scratch.get(), m);
     return CopyScratch(scratch, 2 * m);
+}
+
+ByteSetVar GbkToUnits(const char* text) {
+    ByteSetVar units = CodePageToUtf16(text, kCodePageGbk);
+    int32_t n = ByteSetLength(units);
+    return n > 2 ? ByteSetLeft(units, n - 2) : ByteSetVar();
+}
+
+TextVar UnitsToGbk(const ByteSetVar& units) { return Utf16ToCodePage(units, kCodePageGbk); }
+
+TextVar UnitsToUtf8(const ByteSetVar& units) { return Utf16ToCodePage(units, kCodePageUtf8); }
+
+ByteSetVar Utf8ToUnits(const char* text) {
+    ByteSetVar units = CodePageToUtf16(text, kCodePageUtf8);
+    int32_t zero = FirstZeroUnit(units);
+    return zero > 0 ? ByteSetLeft(units, 2 * zero) : ByteSetVar();
+}
+
+ByteSetVar UnitsToUtf16Bytes(const ByteSetVar& units, bool dropTerminator) {
+    int32_t n = UnitCount(units);
+    if (n == 0) return ByteSetVar();
+    if (dropTerminator) return ByteSetLeft(units, 2 * n);
+    ByteSetVar zero = ZeroByteSet(2);
+    return JoinByteSets({&units, &zero});
+}
+
+ByteSetVar Utf16BytesToUnits(const ByteSetVar& bytes) {
+    int32_t n = UnitCount(bytes);
+    int32_t zero = FirstZeroUnit(bytes);
+    if (zero >= 0) n = zero;
+    return n > 0 ? ByteSetLeft(bytes, 2 * n) : ByteSetVar();
+}
+
+ByteSetVar JoinByteSets(std::initializer_list<const ByteSetVar*> parts) {
+    return JoinByteSets(parts.begin(), static_cast<int32_t>(parts.size()));
+}
+
+ByteSetVar JoinByteSets(const ByteSetVar* const* parts, int32_t count) {
+    int64_t total = 0;
+    for (int32_t i = 0; i < count; ++i) total += ByteSetLength(*parts[i]);
+    if (total == 0) return ByteSetVar();
+    // A byte set holds fewer than INT32_MAX bytes: a longer join fails as an allocation does.
+    ByteSetVar joined = ZeroByteSet(total > INT32_MAX ? INT32_MAX : static_cast<int32_t>(total));
+    uint8_t* w = joined.data();
+    if (!w) return joined;
+    for (int32_t i = 0; i < count; ++i) {
+        const ByteSetVar* p = parts[i];
+        int32_t n = ByteSetLength(*p);
+        if (n > 0) CallDllCommand<void>(kDllRtlMoveMemory, static_cast<void*>(w), static_cast<void*>(p->data()), static_cast<uint32_t>(n));
+        w += n;
+    }
+    return joined;
+}
+
+namespace {
+bool IsHighSurrogate(uint32_t u) { return u >= 0xD800 && u <= 0xDBFF; }
+bool IsLowSurrogate(uint32_t u) { return u >= 0xDC00 && u <= 0xDFFF; }
+uint32_t UnitAt(const uint8_t* p, int32_t k) { return p[2 * k] | (p[2 * k + 1] << 8); }
+
+// Whether the system writes a default character for any of the units: what GBK cannot hold,
+// best-fit look-alikes (U+00A0 as a space) included.
+bool NeedsDefault(const uint8_t* units, int32_t count) {
+    int32_t used = 0;
+    WideToMulti(kCodePageGbk, kNoBestFitChars, units, count, nullptr, 0, &used);
+    return used != 0;
+}
+
+// Checking a slice at a time keeps the search linear; only a failing slice is walked unit
+// by unit. Surrogates never have a GBK form, so they end a slice without asking the system.
+const int32_t kSlice = 4096;
+}  // namespace
+
+bool FindNonGbkChar(const ByteSetVar& units, int32_t* place, uint32_t* codePoint) {
+    const uint8_t* p = units.data();
+    int32_t n = UnitCount(units);
+    for (int32_t start = 0; start < n; start += kSlice) {
+        int32_t end = start + kSlice < n ? start + kSlice : n;
+        int32_t surrogate = end;
+        for (int32_t k = start; k < end; ++k) {
+            uint32_t u = UnitAt(p, k);
+            if (IsHighSurrogate(u) || IsLowSurrogate(u)) {
+                surrogate = k;
+                break;
+            }
+        }
+        int32_t found = surrogate;
+        if (surrogate > start && NeedsDefault(p + 2 * start, surrogate - start)) {
+            for (int32_t k = start; k < surrogate; ++k) {
+                if (NeedsDefault(p + 2 * k, 1)) {
+                    found = k;
+                    break;
+                }
+            }
+        }
+        if (found < end) {
+            // Every character before the first one found is a single unit.
+            *place = found + 1;
+            uint32_t u = UnitAt(p, found);
+            if (IsHighSurrogate(u) && found + 1 < n && IsLowSurrogate(UnitAt(p, found + 1)))
+                u = 0x10000 + ((u - 0xD800) << 10) + (UnitAt(p, found + 1) - 0xDC00);
+            *codePoint = u;
+            return true;
+        }
+    }
+    return false;
+}
+
+ByteSetVar NonGbkPrompt(const ByteSetVar& units) {
+    int32_t place;
+    uint32_t code;
+    if (!FindNonGbkChar(units, &place, &code)) return ByteSetVar();
+    static const char digits[] = "0123456789ABCDEF";
+    char hex[8];
+    int32_t h = 0;
+    int32_t width = code > 0xFFFFF ? 6 : code > 0xFFFF ? 5 : 4;  // U+ and at least four digits
+    for (int shift = 4 * (width - 1); shift >= 0; shift -= 4) hex[h++] = digits[(code >> shift) & 15];
+    hex[h] = 0;
+    // The character itself is shown between quotes; a lone surrogate is no character to show.
+    bool lone = (code >= 0xD800 && code <= 0xDFFF);
+    ByteSetVar shown;
+    if (!lone) shown = ByteSetMiddle(units, 2 * place - 1, code > 0xFFFF ? 4 : 2);
+    TextVar head = JoinTexts({"提示：第", ToText(place), lone ? "个字符（U+" : "个字符“"});
+    TextVar tail = JoinTexts({lone ? "" : "”（U+", hex, "）不是GBK字符，这项转换只能处理GBK文本。"});
+    ByteSetVar headUnits = GbkToUnits(head), tailUnits = GbkToUnits(tail);
+    return JoinByteSets({&headUnits, &shown, &tailUnits});
 }

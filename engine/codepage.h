@@ -3,6 +3,7 @@
 // Results in another encoding are stored byte for byte, never re-interpreted.
 #pragma once
 #include <cstdint>
+#include <initializer_list>
 
 #include "runtime/variables.h"
 
@@ -34,3 +35,30 @@ ByteSetVar Utf16BytesToUtf8(const ByteSetVar& bytes);
 
 // Bytes read as UTF-8, up to and including the first zero byte, to UTF-16 units.
 ByteSetVar Utf8BytesToUtf16(const ByteSetVar& bytes);
+
+// ---- UTF-16 entries and exits. "Units" is a byte set of UTF-16 code units, low byte first,
+// without a terminating zero unit: the form in which the edit boxes hand over what they
+// show. The GBK routines above are the units routines wrapped in a GBK entry and exit.
+
+// The units of a GBK text, and the GBK text of units (default character where GBK has none).
+ByteSetVar GbkToUnits(const char* text);
+TextVar UnitsToGbk(const ByteSetVar& units);
+
+// The first character that code page 936 cannot hold: its place counted in characters from
+// 1 (a surrogate pair is one character) and its code point. False when there is none.
+bool FindNonGbkChar(const ByteSetVar& units, int32_t* place, uint32_t* codePoint);
+// The one-line prompt that names that character, as units; empty when every character is GBK.
+ByteSetVar NonGbkPrompt(const ByteSetVar& units);
+
+// "GB2312一UTF8" on units: the UTF-8 bytes in a Text. A lone surrogate becomes U+FFFD.
+TextVar UnitsToUtf8(const ByteSetVar& units);
+// "UTF8一GB2312" with a units exit: the Text's bytes read as UTF-8, up to the first zero unit.
+ByteSetVar Utf8ToUnits(const char* text);
+// "Ansi一Unicode" on units: the units, with a zero unit after them unless drop is set.
+ByteSetVar UnitsToUtf16Bytes(const ByteSetVar& units, bool dropTerminator);
+// "Unicode一Ansi" with a units exit: the whole units of the bytes, up to the first zero unit.
+ByteSetVar Utf16BytesToUnits(const ByteSetVar& bytes);
+
+// Byte sets one after another (units joined to units).
+ByteSetVar JoinByteSets(std::initializer_list<const ByteSetVar*> parts);
+ByteSetVar JoinByteSets(const ByteSetVar* const* parts, int32_t count);

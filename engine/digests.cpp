@@ -121,7 +121,9 @@ TextVar Sha1Hex(const ByteSetVar& data) { return ToLower(LegacyDigest(data, kCal
 TextVar Sha256Hex(const ByteSetVar& data) { return ShaHex(data, kCalgSha256); }
 TextVar Sha512Hex(const ByteSetVar& data) { return ShaHex(data, kCalgSha512); }
 
-TextVar Md5Utf8Hex(const char* text) { return Md5Hex(ToByteSet(GbkToUtf8(text))); }
+TextVar Md5Utf8Hex(const char* text) { return Md5Utf8HexUnits(GbkToUnits(text)); }
+
+TextVar Md5Utf8HexUnits(const ByteSetVar& units) { return Md5Hex(ToByteSet(UnitsToUtf8(units))); }
 
 DigestBlockTexts DigestBlock(const char* text) {
     ByteSetVar bytes = ToByteSet(text);

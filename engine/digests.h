@@ -21,6 +21,8 @@ TextVar Sha512Hex(const ByteSetVar& data);
 
 // MD5 of the text's UTF-8 bytes.
 TextVar Md5Utf8Hex(const char* text);
+// The same on UTF-16 units, which it wraps.
+TextVar Md5Utf8HexUnits(const ByteSetVar& units);
 
 // The full RSA provider; the caller knows the digest size. Upper-case hex, empty on failure.
 TextVar LegacyDigest(const ByteSetVar& data, uint32_t algorithm, int32_t digestSize);

@@ -11,10 +11,6 @@
 namespace {
 ScriptPath g_path = ScriptPath::kObjectsWhenWorking;
 
-const char kApostrophe[] = "'";
-const char kRightQuote[] = "’";
-const char kLineBreak[] = "\r\n";
-const char kLineBreakMark[] = "{$}";
 
 // COM is initialised around each use of an object, as late-bound system calls.
 struct ComUse {
@@ -26,18 +22,19 @@ TextVar ScriptSource(const char* literal, const char* function) {
     return JoinTexts({"function xx(){var x='", literal, "';return ", function, "(x);}"});
 }
 
-// Runs "function xx" with the literal through ScriptControl. objectWorked is false when the
-// object could not be created or set up; then the caller computes the result itself.
-TextVar RunScript(const char* literal, const char* function, bool* objectWorked) {
+// Runs "function xx" with the literal through ScriptControl and gives its result as units.
+// objectWorked is false when the object could not be created or set up; then the caller
+// computes the result itself.
+ByteSetVar RunScript(const char* literal, const char* function, bool* objectWorked) {
     *objectWorked = false;
-    if (g_path == ScriptPath::kOwnOnly) return TextVar();
+    if (g_path == ScriptPath::kOwnOnly) return ByteSetVar();
     ComObjectVar script;
     if (!ComCreate(script, "ScriptControl") || !ComSetProperty(script, "Language", TextArg("JScript")))
-        return TextVar();
+        return ByteSetVar();
     *objectWorked = true;
     TextVar source = ScriptSource(literal, function);
     ComCall(script, "ExecuteStatement", {TextArg(source)});
-    TextVar result = ComCallText(script, "Run", {TextArg("xx")});
+    ByteSetVar result = ComCallUnits(script, "Run", {TextArg("xx")});
     ComRelease(script);
     return result;
 }
@@ -127,9 +124,65 @@ bool KeptByEscape(int32_t u) {
            u == '_' || u == '+' || u == '-' || u == '.' || u == '/';
 }
 
-TextVar UnitsToGbk(const ByteSetVar& units) {
+TextVar OwnUnitsToGbk(const ByteSetVar& units) {
     if (units.empty()) return TextVar();
     return Utf16BytesToAnsi(units);
+}
+
+const uint32_t kApostropheUnit = 0x27, kRightQuoteUnit = 0x2019;
+
+// The units with every occurrence of one unit sequence replaced by another.
+ByteSetVar ReplaceUnits(const ByteSetVar& units, std::initializer_list<uint16_t> sought,
+                        std::initializer_list<uint16_t> replacement) {
+    Units in{ByteSetLeft(units, ByteSetLength(units))};
+    int32_t n = in.count(), m = static_cast<int32_t>(sought.size()), r = static_cast<int32_t>(replacement.size());
+    int32_t grow = r > m ? (n / m + 1) * (r - m) : 0;
+    UnitWriter w(n + grow);
+    for (int32_t i = 0; i < n;) {
+        bool match = i + m <= n;
+        int32_t k = 0;
+        for (uint16_t s : sought) {
+            if (!match) break;
+            match = in.at(i + k++) == s;
+        }
+        if (match) {
+            for (uint16_t u : replacement) w.put(u);
+            i += m;
+        } else {
+            w.put(in.at(i++));
+        }
+    }
+    return w.take();
+}
+
+// The units as the content of a script literal, in ASCII: every other unit is written as a
+// \u escape, which the script reads back as the same unit. A backslash before such a unit
+// would only have stood for the unit itself, so the escape takes its place.
+TextVar LiteralOfUnits(const ByteSetVar& units) {
+    static const char digits[] = "0123456789ABCDEF";
+    Units in{ByteSetLeft(units, ByteSetLength(units))};
+    int32_t n = in.count();
+    ByteSetVar out = ZeroByteSet(n * 6 + 1);
+    uint8_t* w = out.data();
+    int32_t used = 0;
+    for (int32_t i = 0; i < n; ++i) {
+        int32_t u = in.at(i);
+        if (u == '\\' && i + 1 < n && in.at(i + 1) < 0x80) {
+            w[used++] = '\\';
+            w[used++] = static_cast<uint8_t>(in.at(++i));
+            continue;
+        }
+        if (u == '\\' && i + 1 < n) u = in.at(++i);
+        if (u < 0x80) {
+            w[used++] = static_cast<uint8_t>(u);
+            continue;
+        }
+        const uint8_t escape[6] = {'\\', 'u', static_cast<uint8_t>(digits[(u >> 12) & 15]), static_cast<uint8_t>(digits[(u >> 8) & 15]),
+                                   static_cast<uint8_t>(digits[(u >> 4) & 15]), static_cast<uint8_t>(digits[u & 15])};
+        for (uint8_t b : escape) w[used++] = b;
+    }
+    out = ByteSetLeft(out, used);
+    return ToText(out);
 }
 
 // The script literal x, then escape(x): the result is ASCII, so its units map one to one.
@@ -154,10 +207,10 @@ TextVar EscapeUnits(const Units& value) {
             w.put(digits[u & 15]);
         }
     }
-    return UnitsToGbk(w.take());
+    return OwnUnitsToGbk(w.take());
 }
 
-TextVar UnescapeUnits(const Units& value) {
+ByteSetVar UnescapeUnits(const Units& value) {
     int32_t n = value.count();
     UnitWriter w(n);
     for (int32_t i = 0; i < n; ++i) {
@@ -178,7 +231,19 @@ TextVar UnescapeUnits(const Units& value) {
         }
         w.put(u);
     }
-    return UnitsToGbk(w.take());
+    return w.take();
+}
+
+ByteSetVar OwnUnescapeUnits(const char* literalText) {
+    Units value;
+    return ReadLiteral(literalText, &value) ? UnescapeUnits(value) : ByteSetVar();
+}
+
+ByteSetVar OwnBytesAsUnits(const ByteSetVar& bytes) {
+    int32_t n = ByteSetLength(bytes);
+    // The stream reads whole units, and a leading byte-order mark is not part of the text.
+    int32_t start = n >= 2 && bytes.at(1) == 0xFF && bytes.at(2) == 0xFE ? 3 : 1;
+    return ByteSetMiddle(bytes, start, (n - start + 1) / 2 * 2);
 }
 }  // namespace
 
@@ -193,31 +258,36 @@ TextVar OwnScriptEscape(const char* literalText, bool* ok) {
 TextVar OwnScriptUnescape(const char* literalText, bool* ok) {
     Units value;
     *ok = ReadLiteral(literalText, &value);
-    return *ok ? UnescapeUnits(value) : TextVar();
+    if (!*ok) return TextVar();
+    ByteSetVar units = UnescapeUnits(value);
+    return OwnUnitsToGbk(units);
 }
 
-TextVar OwnBytesAsUtf16Text(const ByteSetVar& bytes) {
-    int32_t n = ByteSetLength(bytes);
-    // The stream reads whole units, and a leading byte-order mark is not part of the text.
-    int32_t start = n >= 2 && bytes.at(1) == 0xFF && bytes.at(2) == 0xFE ? 3 : 1;
-    ByteSetVar units = ByteSetMiddle(bytes, start, (n - start + 1) / 2 * 2);
-    return UnitsToGbk(units);
-}
+TextVar OwnBytesAsUtf16Text(const ByteSetVar& bytes) { return OwnUnitsToGbk(OwnBytesAsUnits(bytes)); }
 
-TextVar ScriptEscape(const char* text) {
-    TextVar t = ReplaceSubText(text, kApostrophe, kRightQuote);
+TextVar ScriptEscape(const char* text) { return ScriptEscapeUnits(GbkToUnits(text)); }
+
+TextVar ScriptEscapeUnits(const ByteSetVar& units) {
+    ByteSetVar quoted = ReplaceUnits(units, {kApostropheUnit}, {kRightQuoteUnit});
+    TextVar t = LiteralOfUnits(quoted);
     ComUse com;
     bool objectWorked;
-    TextVar r = RunScript(t, "escape", &objectWorked);
-    if (objectWorked) return r;
+    ByteSetVar r = RunScript(t, "escape", &objectWorked);
+    // escape's result is ASCII.
+    if (objectWorked) return UnitsToGbk(r);
     bool ok;
     return OwnScriptEscape(t, &ok);
 }
 
 TextVar BytesAsUtf16Text(const ByteSetVar& bytes) {
+    ByteSetVar units = BytesAsUtf16Units(bytes);
+    return OwnUnitsToGbk(units);
+}
+
+ByteSetVar BytesAsUtf16Units(const ByteSetVar& bytes) {
     VariantVar data;
     VariantAssign(data, ByteSetArg(bytes.block()));
-    TextVar result;
+    ByteSetVar result;
     bool worked = false;
     {
         ComUse com;
@@ -236,7 +306,7 @@ TextVar BytesAsUtf16Text(const ByteSetVar& bytes) {
                          ComSetProperty(stream, "Type", IntArg(2)) && ComSetProperty(stream, "Charset", TextArg("unicode"));
             }
             if (worked) {
-                result = ComCallText(stream, "ReadText");
+                result = ComCallUnits(stream, "ReadText");
                 worked = ComLastError() == 0;
                 ComCall(stream, "Close");
             }
@@ -244,29 +314,41 @@ TextVar BytesAsUtf16Text(const ByteSetVar& bytes) {
         ComRelease(stream);
     }
     VariantReset(data);
-    if (!worked) result = OwnBytesAsUtf16Text(bytes);
+    if (!worked) result = OwnBytesAsUnits(bytes);
     return result;
 }
 
 TextVar ScriptUnescape(const char* text) {
-    TextVar t = ReplaceSubText(text, kLineBreak, kLineBreakMark);
-    if (CharCode(t, 1) == 0x0D) t = TextRight(t, TextLength(t) - 1);
-    if (FindText(t, "\\u") != -1) t = ReplaceSubText(t, "\\u", "%u");
-    t = ReplaceSubText(t, kApostrophe, kRightQuote);
-    TextVar u;
+    ByteSetVar units = ScriptUnescapeUnits(GbkToUnits(text));
+    return UnitsToGbk(units);
+}
+
+ByteSetVar ScriptUnescapeUnits(const ByteSetVar& units) {
+    ByteSetVar t = ReplaceUnits(units, {'\r', '\n'}, {'{', '$', '}'});
+    if (ByteSetLength(t) >= 2 && t.at(1) == 0x0D && t.at(2) == 0) t = ByteSetRight(t, ByteSetLength(t) - 2);
+    t = ReplaceUnits(t, {'\\', 'u'}, {'%', 'u'});
+    t = ReplaceUnits(t, {kApostropheUnit}, {kRightQuoteUnit});
+    TextVar literal = LiteralOfUnits(t);
+    ByteSetVar u;
     {
         ComUse com;
         bool objectWorked;
-        TextVar s = RunScript(t, "unescape", &objectWorked);
-        if (!objectWorked) {
-            bool ok;
-            s = OwnScriptUnescape(t, &ok);
+        u = RunScript(literal, "unescape", &objectWorked);
+        if (!objectWorked) u = OwnUnescapeUnits(literal);
+        u = Utf16BytesToUnits(u);  // the text ends at a zero unit, as a GBK text at its zero byte
+        // A script that fails gives nothing: then the text's bytes are read as UTF-16. A
+        // text with characters beyond GBK has no such bytes, and stays without a result.
+        if (u.empty()) {
+            int32_t place;
+            uint32_t code;
+            if (!FindNonGbkChar(t, &place, &code)) {
+                TextVar gbk = UnitsToGbk(t);
+                ByteSetVar raw = ToByteSet(gbk);
+                u = BytesAsUtf16Units(raw);
+                u = Utf16BytesToUnits(u);
+            }
         }
-        ByteSetVar raw = ToByteSet(t);
-        TextVar f = BytesAsUtf16Text(raw);
-        u = s.empty() ? std::move(f) : std::move(s);
     }
-    u = ReplaceSubText(u, kRightQuote, kApostrophe);
-    u = ReplaceSubText(u, kLineBreakMark, kLineBreak);
-    return u;
+    u = ReplaceUnits(u, {kRightQuoteUnit}, {kApostropheUnit});
+    return ReplaceUnits(u, {'{', '$', '}'}, {'\r', '\n'});
 }

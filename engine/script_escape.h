@@ -10,6 +10,12 @@ TextVar ScriptUnescape(const char* text);
 // The bytes read as UTF-16 little-endian text, brought back to GBK.
 TextVar BytesAsUtf16Text(const ByteSetVar& bytes);
 
+// The same on UTF-16 units, which the three above wrap: a character beyond U+FFFF is
+// escaped as its two surrogates (%uD83D%uDE00), and unescaping gives back any unit.
+TextVar ScriptEscapeUnits(const ByteSetVar& units);
+ByteSetVar ScriptUnescapeUnits(const ByteSetVar& units);
+ByteSetVar BytesAsUtf16Units(const ByteSetVar& bytes);
+
 // The program's own forms, used when the objects are missing; also reachable for tests.
 // Each takes the text exactly as it would go into the script literal.
 // ok is false when the literal would not compile (the script then gives nothing).

@@ -21,17 +21,8 @@ void DigitValues(int32_t values[256]) {
     }
     values[0] = 0;  // a place past the end: the empty text is found at the first position
 }
-}  // namespace
 
-TextVar UrlEncodeBytes(const char* text, bool utf8) {
-    if (TextLength(text) == 0) return TextVar();
-    ByteSetVar bytes;
-    if (utf8) {
-        TextVar converted = GbkToUtf8(text);
-        bytes = ToByteSet(converted);
-    } else {
-        bytes = ToByteSet(text);
-    }
+TextVar PercentEncode(const ByteSetVar& bytes) {
     int32_t n = ByteSetLength(bytes);
     if (n == 0) return TextVar();
     ByteSetVar alphabet = ToByteSet(kHexAlphabet);
@@ -54,10 +45,10 @@ TextVar UrlEncodeBytes(const char* text, bool utf8) {
     return ToText(out);
 }
 
-TextVar UrlDecodeBytes(const char* text, bool utf8) {
-    ByteSetVar bytes = ToByteSet(text);
+// The bytes with every "%" and two digits replaced by the byte they stand for.
+ByteSetVar PercentDecode(const ByteSetVar& bytes) {
     int32_t n = ByteSetLength(bytes);
-    if (n == 0) return TextVar();
+    if (n == 0) return ByteSetVar();
     int32_t digit[256];
     DigitValues(digit);
     ByteSetVar out = ZeroByteSet(n);
@@ -76,8 +67,34 @@ TextVar UrlDecodeBytes(const char* text, bool utf8) {
         if (code != 0) w[used++] = static_cast<uint8_t>(code);
         i += 2;
     }
-    out = ByteSetLeft(out, used);
-    TextVar result = ToText(out);
-    if (utf8) result = Utf8ToGbk(result);
-    return result;
+    return ByteSetLeft(out, used);
+}
+}  // namespace
+
+TextVar UrlEncodeBytes(const char* text, bool utf8) {
+    if (TextLength(text) == 0) return TextVar();
+    if (utf8) return UrlEncodeUtf8Units(GbkToUnits(text));
+    ByteSetVar bytes = ToByteSet(text);
+    return PercentEncode(bytes);
+}
+
+TextVar UrlEncodeUtf8Units(const ByteSetVar& units) {
+    TextVar utf8 = UnitsToUtf8(units);
+    ByteSetVar bytes = ToByteSet(utf8);
+    return PercentEncode(bytes);
+}
+
+TextVar UrlDecodeBytes(const char* text, bool utf8) {
+    if (utf8) return UnitsToGbk(UrlDecodeUtf8Units(GbkToUnits(text)));
+    ByteSetVar bytes = ToByteSet(text);
+    ByteSetVar decoded = PercentDecode(bytes);
+    return ToText(decoded);
+}
+
+ByteSetVar UrlDecodeUtf8Units(const ByteSetVar& units) {
+    TextVar utf8 = UnitsToUtf8(units);
+    ByteSetVar bytes = ToByteSet(utf8);
+    ByteSetVar decoded = PercentDecode(bytes);
+    // No zero byte is ever decoded, so the conversion takes every byte and adds no zero unit.
+    return Utf8BytesToUtf16(decoded);
 }

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <cstring>
+#include <string>
 
 #include "command_args.h"
 #include "commands_file.h"
@@ -69,6 +70,54 @@ LIBRARY_COMMAND(SetClipboardText) {
         if (HGLOBAL l = GlobalCopy(&chinese, sizeof(chinese))) {
             if (!SetClipboardData(CF_LOCALE, l)) GlobalFree(l);
         }
+    }
+    CloseClipboard();
+    ResultBool(result, ok);
+}
+
+// The same with UTF-16 units: nothing is lost to a code page. CF_TEXT is read as GBK when
+// the clipboard has no Unicode text; the system makes CF_TEXT for other programs itself.
+LIBRARY_COMMAND(GetClipboardUnits) {
+    ResultByteSet(result, nullptr, 0);
+    if (!OpenClipboard(nullptr)) return;
+    std::wstring text;
+    if (HANDLE h = GetClipboardData(CF_UNICODETEXT)) {
+        if (const wchar_t* w = static_cast<const wchar_t*>(GlobalLock(h))) {
+            text = w;
+            GlobalUnlock(h);
+        }
+    } else if (HANDLE t = GetClipboardData(CF_TEXT)) {
+        if (const char* s = static_cast<const char*>(GlobalLock(t))) {
+            int n = MultiByteToWideChar(936, 0, s, -1, nullptr, 0);
+            if (n > 1) {
+                text.resize(n);
+                MultiByteToWideChar(936, 0, s, -1, &text[0], n);
+                text.resize(n - 1);
+            }
+            GlobalUnlock(t);
+        }
+    }
+    CloseClipboard();
+    std::string bytes(2 * text.size(), '\0');
+    for (size_t i = 0; i < text.size(); ++i) {
+        bytes[2 * i] = static_cast<char>(text[i] & 0xFF);
+        bytes[2 * i + 1] = static_cast<char>(text[i] >> 8);
+    }
+    ResultByteSet(result, reinterpret_cast<const uint8_t*>(bytes.data()), static_cast<int32_t>(bytes.size()));
+}
+
+LIBRARY_COMMAND(SetClipboardUnits) {
+    ResultBool(result, false);
+    int32_t length = 0;
+    const uint8_t* bytes = count > 0 ? ArgBytes(args[0], &length) : nullptr;
+    std::wstring text(length / 2, L'\0');
+    for (size_t i = 0; i < text.size(); ++i) text[i] = static_cast<wchar_t>(bytes[2 * i] | (bytes[2 * i + 1] << 8));
+    if (!OpenClipboard(nullptr)) return;
+    EmptyClipboard();
+    bool ok = false;
+    if (HGLOBAL h = GlobalCopy(text.c_str(), (text.size() + 1) * sizeof(wchar_t))) {
+        ok = SetClipboardData(CF_UNICODETEXT, h) != nullptr;
+        if (!ok) GlobalFree(h);
     }
     CloseClipboard();
     ResultBool(result, ok);

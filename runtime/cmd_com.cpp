@@ -4,6 +4,7 @@
 #include <oleauto.h>
 
 #include <cstring>
+#include <string>
 
 #include "com_text.h"
 #include "com_values.h"
@@ -363,6 +364,30 @@ LIBRARY_COMMAND(ComCallText) {
         VariantInit(&text);
         if (SUCCEEDED(VariantChangeType(&text, &out, 0, VT_BSTR))) {
             result->value = reinterpret_cast<uintptr_t>(BstrToGbk(text.bstrVal));
+            VariantClear(&text);
+        } else {
+            error = -8;
+        }
+    }
+    VariantClear(&out);
+    t_lastError = error;
+}
+
+LIBRARY_COMMAND(ComCallUnits) {
+    VARIANT out;
+    ResultByteSet(result, nullptr, 0);
+    int error = CallMember(count, args, kCallMethod, &out);
+    if (!error) {
+        VARIANT text;
+        VariantInit(&text);
+        if (SUCCEEDED(VariantChangeType(&text, &out, 0, VT_BSTR))) {
+            UINT n = SysStringLen(text.bstrVal);
+            std::string bytes(2 * n, '\0');
+            for (UINT i = 0; i < n; ++i) {
+                bytes[2 * i] = static_cast<char>(text.bstrVal[i] & 0xFF);
+                bytes[2 * i + 1] = static_cast<char>(text.bstrVal[i] >> 8);
+            }
+            ResultByteSet(result, reinterpret_cast<const uint8_t*>(bytes.data()), static_cast<int32_t>(bytes.size()));
             VariantClear(&text);
         } else {
             error = -8;

@@ -14,4 +14,6 @@ LIBRARY_COMMAND(ReadData);
 LIBRARY_COMMAND(ReadText);
 LIBRARY_COMMAND(GetClipboardText);
 LIBRARY_COMMAND(SetClipboardText);
+LIBRARY_COMMAND(GetClipboardUnits);
+LIBRARY_COMMAND(SetClipboardUnits);
 }  // namespace cmd

@@ -67,6 +67,10 @@ TextVar ComCallText(ComObjectVar& object, const char* name, std::initializer_lis
     return TextVar(reinterpret_cast<Text>(CallWith(cmd::ComCallText, object, name, args).value));
 }
 
+ByteSetVar ComCallUnits(ComObjectVar& object, const char* name, std::initializer_list<ArgRecord> args) {
+    return ByteSetVar(reinterpret_cast<ByteSet>(CallWith(cmd::ComCallUnits, object, name, args).value));
+}
+
 double ComCallNumber(ComObjectVar& object, const char* name, std::initializer_list<ArgRecord> args) {
     ArgRecord r = CallWith(cmd::ComCallNumber, object, name, args);
     uint64_t bits = RecordBits(r);

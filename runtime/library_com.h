@@ -39,6 +39,8 @@ void ComRelease(ComObjectVar& object);
 bool ComSetProperty(ComObjectVar& object, const char* name, const ArgRecord& value);
 void ComCall(ComObjectVar& object, const char* name, std::initializer_list<ArgRecord> args = {});
 TextVar ComCallText(ComObjectVar& object, const char* name, std::initializer_list<ArgRecord> args = {});
+// The result as UTF-16 units (a byte set, low byte first), for texts GBK cannot hold.
+ByteSetVar ComCallUnits(ComObjectVar& object, const char* name, std::initializer_list<ArgRecord> args = {});
 double ComCallNumber(ComObjectVar& object, const char* name, std::initializer_list<ArgRecord> args = {});
 bool VariantAssign(VariantVar& variant, const ArgRecord& value);
 void VariantReset(VariantVar& variant);

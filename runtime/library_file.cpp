@@ -45,6 +45,15 @@ TextVar ReadText(FileNumber file, int32_t length) {
 
 TextVar GetClipboardText() { return TextVar(reinterpret_cast<Text>(CallCommand(cmd::GetClipboardText, 0, nullptr).value)); }
 
+ByteSetVar GetClipboardUnits() {
+    return ByteSetVar(reinterpret_cast<ByteSet>(CallCommand(cmd::GetClipboardUnits, 0, nullptr).value));
+}
+
+bool SetClipboardUnits(const ByteSetVar& units) {
+    ArgRecord records[1] = {ByteSetArg(units.block())};
+    return CallCommand(cmd::SetClipboardUnits, 1, records).value != 0;
+}
+
 bool SetClipboardText(const char* text) {
     ArgRecord records[1] = {TextArg(text)};
     return CallCommand(cmd::SetClipboardText, 1, records).value != 0;

@@ -21,3 +21,6 @@ ByteSetVar ReadData(FileNumber file, int32_t length);
 TextVar ReadText(FileNumber file, int32_t length = kOmit);
 TextVar GetClipboardText();
 bool SetClipboardText(const char* text);
+// The clipboard's text as UTF-16 units (a byte set, low byte first), for texts GBK cannot hold.
+ByteSetVar GetClipboardUnits();
+bool SetClipboardUnits(const ByteSetVar& units);

@@ -14,6 +14,16 @@ HANDLE heap() {
 const uint8_t* g_constBegin = ConstantArea;
 const uint8_t* g_constEnd = ConstantArea + kConstantAreaSize;
 volatile long g_live = 0;
+// Bytes in live blocks, and the most there were since the last reset: what a conversion
+// really holds at once, for the benchmark and the memory tests.
+volatile LONG64 g_liveBytes = 0;
+LONG64 g_peakBytes = 0;
+
+void Count(LONG64 delta) {
+    LONG64 now = InterlockedExchangeAdd64(&g_liveBytes, delta) + delta;
+    if (now > g_peakBytes) g_peakBytes = now;
+}
+LONG64 BlockBytes(void* p) { return static_cast<LONG64>(HeapSize(heap(), 0, p)); }
 
 [[noreturn]] void AllocationFailed(int32_t size) {
     char message[64];
@@ -33,12 +43,18 @@ bool InConstantArea(const void* p) {
 }
 
 long LiveBlockCount() { return g_live; }
+int64_t LiveBlockBytes() { return g_liveBytes; }
+int64_t PeakBlockBytes() { return g_peakBytes; }
+void ResetPeakBlockBytes() { g_peakBytes = g_liveBytes; }
 
 void* TryAllocMemory(int32_t size) {
     // A negative size can only come from a broken length computation: refuse it like an
     // allocation the heap cannot satisfy, rather than asking for 4 GB.
     void* p = size >= 0 ? HeapAlloc(heap(), 0, size > 0 ? size : 1) : nullptr;
-    if (p) InterlockedIncrement(&g_live);
+    if (p) {
+        InterlockedIncrement(&g_live);
+        Count(BlockBytes(p));
+    }
     return p;
 }
 
@@ -57,13 +73,16 @@ void* ReallocMemory(void* block, int32_t size) {
         memcpy(fresh, block, size < available ? size : available);
         return fresh;
     }
+    LONG64 before = BlockBytes(block);
     void* p = size >= 0 ? HeapReAlloc(heap(), 0, block, size > 0 ? size : 1) : nullptr;
+    if (p) Count(BlockBytes(p) - before);
     if (!p) AllocationFailed(size);
     return p;
 }
 
 void FreeMemory(void* block) {
     if (!block || InConstantArea(block)) return;
+    Count(-BlockBytes(block));
     HeapFree(heap(), 0, block);
     InterlockedDecrement(&g_live);
 }

@@ -19,3 +19,7 @@ bool InConstantArea(const void* p);
 
 // Heap blocks handed out and not yet freed: lets tests see that a conversion leaks nothing.
 long LiveBlockCount();
+// The bytes those blocks hold, and the most they held since the last reset.
+int64_t LiveBlockBytes();
+int64_t PeakBlockBytes();
+void ResetPeakBlockBytes();

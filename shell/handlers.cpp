@@ -25,22 +25,39 @@ namespace wht {
 namespace {
 const int32_t kEnterKey = 13;
 
+// The input as GBK text, for the conversions that work on GBK text or its bytes. When the
+// input holds a character GBK cannot hold, the output box gets the prompt that names it
+// instead: a result computed from "?" in its place would be a wrong one.
+bool ReadGbkInput(TextVar* text) {
+    ByteSetVar units = ReadInputWide();
+    ByteSetVar prompt = NonGbkPrompt(units);
+    if (!prompt.empty()) {
+        WriteOutputWide(prompt);
+        return false;
+    }
+    *text = UnitsToGbk(units);
+    return true;
+}
+
 // The conversion patterns of the menus: input as text or bytes, output as is or as text.
 void TextToText(TextVar (*routine)(const char*)) {
-    TextVar input = ReadInput();
+    TextVar input;
+    if (!ReadGbkInput(&input)) return;
     TextVar result = routine(input);
     WriteOutput(result);
 }
 
 void BytesToText(TextVar (*routine)(const ByteSetVar&)) {
-    TextVar input = ReadInput();
+    TextVar input;
+    if (!ReadGbkInput(&input)) return;
     ByteSetVar bytes = ToByteSet(input);
     TextVar result = routine(bytes);
     WriteOutput(result);
 }
 
 void BytesToBytesAsText(ByteSetVar (*routine)(const ByteSetVar&)) {
-    TextVar input = ReadInput();
+    TextVar input;
+    if (!ReadGbkInput(&input)) return;
     ByteSetVar bytes = ToByteSet(input);
     ByteSetVar result = routine(bytes);
     TextVar shown = ToText(result);
@@ -48,14 +65,45 @@ void BytesToBytesAsText(ByteSetVar (*routine)(const ByteSetVar&)) {
 }
 
 void TextToBytesAsText(ByteSetVar (*routine)(const char*)) {
-    TextVar input = ReadInput();
+    TextVar input;
+    if (!ReadGbkInput(&input)) return;
     ByteSetVar result = routine(input);
     TextVar shown = ToText(result);
     WriteOutput(shown);
 }
 
+// The Unicode patterns: the input box's units in, and out as GBK text (ASCII or bytes) or
+// as units; or GBK text or its bytes in and units out.
+void UnitsToText(TextVar (*routine)(const ByteSetVar&)) {
+    ByteSetVar input = ReadInputWide();
+    TextVar result = routine(input);
+    WriteOutput(result);
+}
+
+void UnitsToUnits(ByteSetVar (*routine)(const ByteSetVar&)) {
+    ByteSetVar input = ReadInputWide();
+    ByteSetVar result = routine(input);
+    WriteOutputWide(result);
+}
+
+void TextToUnits(ByteSetVar (*routine)(const char*)) {
+    TextVar input;
+    if (!ReadGbkInput(&input)) return;
+    ByteSetVar result = routine(input);
+    WriteOutputWide(result);
+}
+
+void BytesToUnits(ByteSetVar (*routine)(const ByteSetVar&)) {
+    TextVar input;
+    if (!ReadGbkInput(&input)) return;
+    ByteSetVar bytes = ToByteSet(input);
+    ByteSetVar result = routine(bytes);
+    WriteOutputWide(result);
+}
+
 void Rc4() {
-    TextVar input = ReadInput();
+    TextVar input;
+    if (!ReadGbkInput(&input)) return;
     ByteSetVar bytes = ToByteSet(input);
     ByteSetVar result = Rc4Crypt(bytes, "");
     TextVar shown = ToText(result);
@@ -94,7 +142,8 @@ int32_t CheckedBase() {
 }
 
 void RunCalculator() {
-    TextVar input = ReadInput();
+    TextVar input;
+    if (!ReadGbkInput(&input)) return;
     TextVar output;
     if (RunBaseCalculator(input, CheckedBase(), output)) WriteOutput(output);
 }
@@ -106,17 +155,42 @@ void BaseRadioClicked() {
 }
 
 void Report(bool (*report)(const char*, TextVar&)) {
-    TextVar input = ReadInput();
+    TextVar input;
+    if (!ReadGbkInput(&input)) return;
     TextVar output;
     if (report(input, output)) WriteOutput(output);
 }
 
 TextVar UrlEncodeGbk(const char* t) { return UrlEncodeBytes(t, false); }
 TextVar UrlDecodeGbk(const char* t) { return UrlDecodeBytes(t, false); }
-TextVar UrlEncodeUtf8(const char* t) { return UrlEncodeBytes(t, true); }
-TextVar UrlDecodeUtf8(const char* t) { return UrlDecodeBytes(t, true); }
-ByteSetVar AnsiToUnicode(const char* t) { return AnsiToUtf16Bytes(t, false); }
 ByteSetVar DecodeBase64(const char* t) { return Base64Decode(t); }
+TextVar AnsiToUnicode(const ByteSetVar& u) {
+    ByteSetVar bytes = UnitsToUtf16Bytes(u, false);
+    return ToText(bytes);
+}
+
+// The units without their CR LF pairs; false when there is none. A lone CR or LF stays.
+bool RemoveLineBreaks(const ByteSetVar& units, ByteSetVar* joined) {
+    const uint8_t* p = units.data();
+    int32_t n = ByteSetLength(units) / 2;
+    auto at = [p](int32_t k) { return p[2 * k] | (p[2 * k + 1] << 8); };
+    int32_t k = 0;
+    while (k + 1 < n && !(at(k) == '\r' && at(k + 1) == '\n')) ++k;
+    if (k + 1 >= n) return false;
+    *joined = ZeroByteSet(2 * n);
+    uint8_t* w = joined->data();
+    int32_t used = 0;
+    for (k = 0; k < n; ++k) {
+        if (k + 1 < n && at(k) == '\r' && at(k + 1) == '\n') {
+            ++k;
+            continue;
+        }
+        w[used++] = p[2 * k];
+        w[used++] = p[2 * k + 1];
+    }
+    *joined = ByteSetLeft(*joined, used);
+    return true;
+}
 }  // namespace
 
 void 主窗口_创建完毕() {
@@ -138,10 +212,10 @@ void 超级按钮_取哈希值_被单击() { PopUp(k菜单_取哈希值, 300); }
 void 超级按钮_一键解码_被单击() { PopUp(k菜单_一键解码, 470); }
 
 void 超级按钮_交换上下_被单击() {
-    TextVar a = ReadInput();
-    TextVar b = ReadOutput();
-    WriteInput(b);
-    WriteOutput(a);
+    ByteSetVar a = ReadInputWide();
+    ByteSetVar b = ReadOutputWide();
+    WriteInputWide(b);
+    WriteOutputWide(a);
 }
 
 void 编辑框_QZ输入_按下某键(int keyCode, int) {
@@ -149,10 +223,10 @@ void 编辑框_QZ输入_按下某键(int keyCode, int) {
 }
 
 void 编辑框_QZ输入_内容被改变() {
-    TextVar input = ReadInput();
-    if (FindText(input, "\r\n") == -1) return;
-    TextVar joined = ReplaceSubText(input, "\r\n", "", kOmit, kOmit, true);
-    WriteInput(joined);
+    ByteSetVar input = ReadInputWide();
+    ByteSetVar joined;
+    if (!RemoveLineBreaks(input, &joined)) return;
+    WriteInputWide(joined);
     WriteInt(k编辑框_QZ输入, kPropSelStart, -1);
 }
 
@@ -170,8 +244,8 @@ void 菜单_作者_被选择() { LoadWindow(kAboutWindow, true); }
 
 void 菜单_URL加密GBK_被选择() { TextToText(UrlEncodeGbk); }
 void 菜单_URL解密GBK_被选择() { TextToText(UrlDecodeGbk); }
-void 菜单_URL加密UTF8_被选择() { TextToText(UrlEncodeUtf8); }
-void 菜单_URL解密UTF8_被选择() { TextToText(UrlDecodeUtf8); }
+void 菜单_URL加密UTF8_被选择() { UnitsToText(UrlEncodeUtf8Units); }
+void 菜单_URL解密UTF8_被选择() { UnitsToUnits(UrlDecodeUtf8Units); }
 void 菜单_RC4加密_被选择() { Rc4(); }
 void 菜单_RC4解密_被选择() { Rc4(); }
 void 菜单_BASE64加密_被选择() { BytesToText(Base64Encode); }
@@ -188,37 +262,37 @@ void 菜单_繁体到BIG5_被选择() { TextToText(GbkToBig5); }
 void 菜单_北京时间一格林威治_被选择() { TextToText(BeijingTimeToUnixSeconds); }
 void 菜单_格林威治一北京_被选择() { TextToText(UnixSecondsToBeijingTime); }
 
-void 菜单_ansi一usc2_被选择() { TextToText(ScriptEscape); }
-void 菜单_usc2一ansi_被选择() { TextToText(ScriptUnescape); }
-void 菜单_GB2312一UTF8_被选择() { TextToText(GbkToUtf8); }
-void 菜单_UTF8一GB2312_被选择() { TextToText(Utf8ToGbk); }
-void 菜单_Ansi一Unicode_被选择() { TextToBytesAsText(AnsiToUnicode); }
-void 菜单_Unicode一Ansi_被选择() { BytesToText(Utf16BytesToAnsi); }
-void 菜单_Ansi一Unicode_str_被选择() { TextToText(TextToCharRefs); }
-void 菜单_Unicode_str一Ansi_被选择() { TextToText(CharRefsToText); }
+void 菜单_ansi一usc2_被选择() { UnitsToText(ScriptEscapeUnits); }
+void 菜单_usc2一ansi_被选择() { UnitsToUnits(ScriptUnescapeUnits); }
+void 菜单_GB2312一UTF8_被选择() { UnitsToText(UnitsToUtf8); }
+void 菜单_UTF8一GB2312_被选择() { TextToUnits(Utf8ToUnits); }
+void 菜单_Ansi一Unicode_被选择() { UnitsToText(AnsiToUnicode); }
+void 菜单_Unicode一Ansi_被选择() { BytesToUnits(Utf16BytesToUnits); }
+void 菜单_Ansi一Unicode_str_被选择() { UnitsToText(UnitsToCharRefs); }
+void 菜单_Unicode_str一Ansi_被选择() { UnitsToUnits(CharRefsToUnits); }
 void 菜单_Unicode一UTF8_被选择() { BytesToBytesAsText(Utf16BytesToUtf8); }
 void 菜单_UTF8一Unicode_被选择() { BytesToBytesAsText(Utf8BytesToUtf16); }
 
 void 菜单_取MD2_被选择() { BytesToText(Md2Hex); }
 void 菜单_取MD4_被选择() { BytesToText(Md4Hex); }
 void 菜单_取MD5_被选择() { BytesToText(Md5Hex); }
-void 菜单_取MD5中文_被选择() { TextToText(Md5Utf8Hex); }
+void 菜单_取MD5中文_被选择() { UnitsToText(Md5Utf8HexUnits); }
 void 菜单_取sha1_被选择() { BytesToText(Sha1Hex); }
 void 菜单_取sha256_被选择() { BytesToText(Sha256Hex); }
 void 菜单_取sha512_被选择() { BytesToText(Sha512Hex); }
 void 菜单_取crc32_被选择() { BytesToText(Crc32Hex); }
 
-void 菜单_一键编码_被选择() { TextToText(OneClickEncode); }
-void 菜单_一键解码_被选择() { TextToText(OneClickDecode); }
+void 菜单_一键编码_被选择() { UnitsToUnits(OneClickEncodeUnits); }
+void 菜单_一键解码_被选择() { UnitsToUnits(OneClickDecodeUnits); }
 
 void 菜单_复制_被选择() {
-    TextVar output = ReadOutput();
-    SetClipboardText(output);
+    ByteSetVar output = ReadOutputWide();
+    SetClipboardUnits(output);
 }
 
 void 菜单_粘贴_被选择() {
-    TextVar pasted = GetClipboardText();
-    WriteInput(pasted);
+    ByteSetVar pasted = GetClipboardUnits();
+    WriteInputWide(pasted);
 }
 
 void 菜单_清空_被选择() { ClearBoxes(); }

@@ -28,5 +28,6 @@ const uint32_t k菜单_一键解码 = 0x260100b3;
 const int32_t kPropLeft = 0, kPropTop = 1, kPropHeight = 3, kPropVisible = 5;
 const int32_t kPropContent = 8;     // edit box
 const int32_t kPropSelStart = 24;   // edit box
+const int32_t kPropContentWide = 29;  // edit box: the content as UTF-16 units
 const int32_t kPropChecked = 18;    // radio box
 }  // namespace wht

@@ -27,8 +27,19 @@ void WriteInt(uint32_t unit, int32_t property, int32_t value) { Write(unit, prop
 bool ReadBool(uint32_t unit, int32_t property) { return static_cast<uint32_t>(Read(unit, property)) != 0; }
 void WriteBool(uint32_t unit, int32_t property, bool value) { Write(unit, property, value ? 1 : 0); }
 
+ByteSetVar ReadBytes(uint32_t unit, int32_t property) {
+    return ByteSetVar(reinterpret_cast<ByteSet>(static_cast<uintptr_t>(Read(unit, property))));
+}
+void WriteBytes(uint32_t unit, int32_t property, const ByteSetVar& bytes) {
+    Write(unit, property, reinterpret_cast<uintptr_t>(bytes.block()));
+}
+
 TextVar ReadInput() { return ReadText(k编辑框_QZ输入, kPropContent); }
 TextVar ReadOutput() { return ReadText(k编辑框_357输出, kPropContent); }
 void WriteInput(const char* text) { WriteText(k编辑框_QZ输入, kPropContent, text); }
 void WriteOutput(const char* text) { WriteText(k编辑框_357输出, kPropContent, text); }
+ByteSetVar ReadInputWide() { return ReadBytes(k编辑框_QZ输入, kPropContentWide); }
+ByteSetVar ReadOutputWide() { return ReadBytes(k编辑框_357输出, kPropContentWide); }
+void WriteInputWide(const ByteSetVar& units) { WriteBytes(k编辑框_QZ输入, kPropContentWide, units); }
+void WriteOutputWide(const ByteSetVar& units) { WriteBytes(k编辑框_357输出, kPropContentWide, units); }
 }  // namespace wht

@@ -183,7 +183,9 @@ void WriteUnitProperty(uint32_t windowId, uint32_t unitId, int32_t n, uint32_t e
         // current value is read in.
         ArgRecord current = {0, 0, kNoValue};
         TypeCode kind = kInt;
-        if (u->ReadProperty(n - kFirstOwnProperty, &current)) {
+        if (u->PropertyKind(n - kFirstOwnProperty, &kind)) {
+            // Known without reading the current value.
+        } else if (u->ReadProperty(n - kFirstOwnProperty, &current)) {
             kind = current.type;
             TypeCode k = KindOf(kind);
             if (k == kText || k == kByteSet) FreeMemory(reinterpret_cast<void*>(current.value));

@@ -41,6 +41,9 @@ public:
     // Interface 6: read own property k. A Text or ByteSet result is a fresh block owned by
     // the caller. False when the unit has no such property.
     virtual bool ReadProperty(int k, ArgRecord* value) { return false; }
+    // The kind own property k is written in, where the unit knows it without reading the
+    // value (a large content need not be read just to be replaced). False: read it to see.
+    virtual bool PropertyKind(int k, TypeCode* kind) { return false; }
     // Interface 8: true for keys the unit handles itself (keyboard navigation leaves them).
     virtual bool WantsKey(int virtualKey) { return false; }
 

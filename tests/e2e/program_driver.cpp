@@ -136,7 +136,10 @@ HWND ProgramDriver::Control(int id) const {
 void ProgramDriver::SetInput(const std::string& gbk) {
     // As a user replaces the whole text by typing or pasting: a multi-line edit box reports
     // no change for WM_SETTEXT, but does for a replaced selection.
-    std::wstring w = Wide(gbk);
+    SetInputWide(Wide(gbk));
+}
+
+void ProgramDriver::SetInputWide(const std::wstring& w) {
     HWND input = Control(ids::编辑框_QZ输入);
     SendMessageW(input, EM_SETSEL, 0, -1);
     SendMessageW(input, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(w.c_str()));

@@ -35,6 +35,7 @@ public:
 
     // GBK texts in and out; the boxes hold UTF-16, converted through code page 936.
     void SetInput(const std::string& gbk);
+    void SetInputWide(const std::wstring& text);
     std::wstring InputWide() const;
     std::wstring OutputWide() const;
     void Click(int id);

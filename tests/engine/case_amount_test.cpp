@@ -124,6 +124,13 @@ TEST_CASE("IsAllDigits accepts only ASCII digits") {
     }
 }
 
+// Checking 400 KB of digits took seconds when each character's code was asked for by position.
+TEST_CASE("IsAllDigits is linear in the text's length" * doctest::timeout(1)) {
+    std::string digits(400 * 1024, '7');
+    CHECK(IsAllDigits(digits.c_str()));
+    CHECK(!IsAllDigits((digits + "x").c_str()));
+}
+
 TEST_CASE("the letter-case radio boxes write their results and prompts") {
     typedef TextVar (*Report)(const char*);
     struct TextRow {

@@ -36,7 +36,7 @@ TEST_CASE("CharRefsToText reads references with or without semicolons") {
         {"&#65&#abc&#66", "A"},           // a part without digits is a zero unit: the end
         {"&#0&#65", ""},
         {"&#;", ""},
-        {"&#65601", "A"},                 // low 16 bits
+        {"&#1114177", "A"},               // beyond U+10FFFF: low 16 bits
         {"&#-191", "\xA3\xE1"},           // -191 is the unit 0xFF41, full-width a
         {"&#65345", "\xA3\xE1"},
         {"&#\xA3\xB6\xA3\xB5", "A"},      // full-width digits 6 5

@@ -202,3 +202,61 @@ TEST_CASE("a 100 KB input: every line from its routine, nothing leaked") {
     }
     CHECK(leaks.leaked() == 0);
 }
+
+namespace {
+std::wstring W(const ByteSetVar& b) {
+    std::wstring w(b.size() / 2, L'\0');
+    for (size_t i = 0; i < w.size(); ++i) w[i] = static_cast<wchar_t>(b.data()[2 * i] | (b.data()[2 * i + 1] << 8));
+    return w;
+}
+std::wstring W(const char* gbk) { return W(GbkToUnits(gbk)); }
+ByteSetVar U(const std::wstring& w) {
+    ByteSetVar b = ZeroByteSet(static_cast<int32_t>(2 * w.size()));
+    for (size_t i = 0; i < w.size(); ++i) {
+        b.set(static_cast<int32_t>(2 * i + 1), static_cast<uint8_t>(w[i] & 0xFF));
+        b.set(static_cast<int32_t>(2 * i + 2), static_cast<uint8_t>(w[i] >> 8));
+    }
+    return b;
+}
+}  // namespace
+
+TEST_CASE("the one-click reports of text beyond GBK, line by line") {
+    const std::wstring note = L"提示：第2个字符“\U0001F600”（U+1F600）不是GBK字符，这项转换只能处理GBK文本。";
+    ByteSetVar input = U(L"a\U0001F600");
+    const std::wstring sep = L"--------------------------------------------------";
+    const std::vector<std::wstring> encode = {
+        L"URL解码(GBK)： " + note, L"URL解码(UTF8)： a%F0%9F%98%80", L"RC4加密： " + note, L"BASE64编码： " + note,
+        L"ansi转usc2： a%uD83D%uDE00", L"Ansi转Unicode： a", L"Ansi转Unicode1： &#97&#55357&#56832",
+        W("GB2312转UTF8： a\xF0\x9F\x98\x80"), L"简体转BIG5： " + note, sep, L"取MD2值： " + note, L"取MD4值： " + note,
+        L"取MD5值： " + note, L"取SHA1值： " + note, L"取CRC32值： " + note, L"取sha256值： " + note, L"取sha512值： " + note,
+    };
+    const std::vector<std::wstring> decode = {
+        L"URL解码(GBK)： " + note, L"URL解码(UTF8)： a\U0001F600", L"RC4解密： " + note, L"BASE64解码： " + note,
+        L"usc2转ansi： a\U0001F600", L"Unicode转Ansi： " + note, L"Unicode转Ansi1： " + note, L"utf8转gb2312： " + note,
+        L"BIG5转简体： " + note, sep, L"取MD5值： " + note, L"取MD4值： " + note, L"取MD2值： " + note,
+        L"取SHA1值： " + note, L"取CRC32值： " + note, L"取sha256值： " + note, L"取sha512值： " + note,
+    };
+    for (bool isEncode : {true, false}) {
+        std::wstring report = W(isEncode ? OneClickEncodeUnits(input) : OneClickDecodeUnits(input));
+        const std::vector<std::wstring>& expected = isEncode ? encode : decode;
+        std::wstring joined;
+        for (const std::wstring& line : expected) joined += line + L"\r\n";
+        for (size_t i = 0, at = 0; i < expected.size(); ++i) {
+            CAPTURE(i + 1);
+            size_t end = report.find(L"\r\n", at);
+            CHECK((end == std::wstring::npos ? report.substr(at) : report.substr(at, end - at)) == expected[i]);
+            at = end == std::wstring::npos ? report.size() : end + 2;
+        }
+        CHECK(report == joined);
+    }
+}
+
+TEST_CASE("for GBK input the reports of units show what the GBK reports show") {
+    // Lines 6 and 7 of the decode report read the GBK bytes as UTF-16, which for most texts
+    // gives characters GBK cannot hold: the units report shows them, the GBK one has "?".
+    for (const char* t : {"中文abc", "a", "", "%E4%B8%AD%20x"}) {
+        CAPTURE(t);
+        CHECK(W(OneClickEncodeUnits(GbkToUnits(t))) == W(S(OneClickEncode(t)).c_str()));
+    }
+    for (const char* t : {"a", ""}) CHECK(W(OneClickDecodeUnits(GbkToUnits(t))) == W(S(OneClickDecode(t)).c_str()));
+}

@@ -190,6 +190,93 @@ TEST_CASE("edit box: content, selection and limits read and write in code page 9
     DestroyWindow(host);
 }
 
+TEST_CASE("edit box: the wide content holds every character; each write and paste raises one event") {
+    const int kContentWide = 21;
+    HWND host = CreateHostWindow(L"edit", 400, 200);
+    auto units = [](const std::wstring& w) {
+        std::string b;
+        for (wchar_t c : w) b += {static_cast<char>(c & 0xFF), static_cast<char>(c >> 8)};
+        return b;
+    };
+    for (int multiLine : {0, 1}) {
+        CAPTURE(multiLine);
+        EditBoxData d;
+        d.MultiLine = multiLine;
+        Unit* edit = CreateTestUnit(kTypeEditBox, EditBoxBlob(d), host, 5, 5, 300, 80, kEdit);
+        REQUIRE(edit);
+        EventRecorder events;
+        std::string written = units(L"a\U0001F600\uD55C");
+        ByteSet block = NewByteSetBlock(static_cast<int32_t>(written.size()));
+        memcpy(ByteSetBytes(block), written.data(), written.size());
+        CHECK(edit->PropertyChanged(kContentWide, ArgRecord{reinterpret_cast<uintptr_t>(block), 0, kByteSet}));
+        FreeMemory(block);
+        CHECK(events.Count(edit->unitId, 0) == 1);
+        CHECK(WindowTextW(edit->hwnd) == L"a\U0001F600\uD55C");
+        ArgRecord r = {};
+        REQUIRE(edit->ReadProperty(kContentWide, &r));
+        CHECK(r.type == kByteSet);
+        uint8_t* read = reinterpret_cast<uint8_t*>(static_cast<uintptr_t>(r.value));
+        CHECK(std::string(reinterpret_cast<char*>(ByteSetBytes(read)), ByteSetBlockLength(read)) == written);
+        FreeMemory(read);
+        CHECK(ReadText(edit, kContent) == "a???");  // the GBK view cannot hold them
+        CHECK(edit->PropertyChanged(kContent, TextValue("中")));
+        CHECK(events.Count(edit->unitId, 0) == 2);
+
+        // A paste replaces the selection with the clipboard's text, at one event.
+        REQUIRE(OpenClipboard(nullptr));
+        EmptyClipboard();
+        HGLOBAL g = GlobalAlloc(GMEM_MOVEABLE, sizeof(L"\U0001F600"));
+        memcpy(GlobalLock(g), L"\U0001F600", sizeof(L"\U0001F600"));
+        GlobalUnlock(g);
+        SetClipboardData(CF_UNICODETEXT, g);
+        CloseClipboard();
+        SendMessageW(edit->hwnd, EM_SETSEL, 0, 0);
+        SendMessageW(edit->hwnd, WM_PASTE, 0, 0);
+        CHECK(WindowTextW(edit->hwnd) == L"\U0001F600中");
+        CHECK(events.Count(edit->unitId, 0) == 3);
+        SendMessageW(edit->hwnd, EM_SETREADONLY, TRUE, 0);  // a read-only box takes no paste
+        SendMessageW(edit->hwnd, WM_PASTE, 0, 0);
+        CHECK(WindowTextW(edit->hwnd) == L"\U0001F600中");
+        CHECK(events.Count(edit->unitId, 0) == 3);
+        DeleteUnit(edit);
+    }
+    DestroyWindow(host);
+}
+
+// Wine's edit control needs seconds for a paragraph of a few hundred K characters: a large
+// content stays in the unit, the control shows its beginning, and the program sees all of it.
+TEST_CASE("edit box: a large content is kept whole behind a bounded, read-only view" * doctest::timeout(20)) {
+    EventRecorder events;
+    HWND host = CreateHostWindow(L"edit", 400, 200);
+    EditBoxData d;
+    d.MultiLine = 1;
+    Unit* edit = CreateTestUnit(kTypeEditBox, EditBoxBlob(d), host, 5, 5, 300, 80, kEdit);
+    REQUIRE(edit);
+    std::string big;
+    for (int i = 0; i < 300000; ++i) big += i % 5 ? std::string(1, static_cast<char>('a' + i % 26)) : "中";
+    CHECK(edit->PropertyChanged(kContent, TextValue(big.c_str())));
+    CHECK(ReadText(edit, kContent) == big);
+    std::wstring shown = WindowTextW(edit->hwnd);
+    CHECK(shown.size() < 20000);
+    CHECK(shown.find(L"（共 ") != std::wstring::npos);
+    CHECK((GetWindowLongW(edit->hwnd, GWL_STYLE) & ES_READONLY) != 0);
+    // Copy from the box carries the whole content.
+    SendMessageW(edit->hwnd, EM_SETSEL, 0, -1);
+    SendMessageW(edit->hwnd, WM_COPY, 0, 0);
+    REQUIRE(OpenClipboard(nullptr));
+    HANDLE h = GetClipboardData(CF_UNICODETEXT);
+    size_t copied = h ? wcslen(static_cast<const wchar_t*>(GlobalLock(h))) : 0;
+    if (h) GlobalUnlock(h);
+    CloseClipboard();
+    CHECK(copied == 300000);
+    // A small content makes the box an ordinary, editable one again.
+    CHECK(edit->PropertyChanged(kContent, TextValue("ab")));
+    CHECK(WindowTextW(edit->hwnd) == L"ab");
+    CHECK((GetWindowLongW(edit->hwnd, GWL_STYLE) & ES_READONLY) == 0);
+    DeleteUnit(edit);
+    DestroyWindow(host);
+}
+
 TEST_CASE("edit box: styles from the stored data") {
     EventRecorder events;
     HWND host = CreateHostWindow(L"styles", 400, 200);
