@@ -193,6 +193,24 @@ std::string GeneratedInput(Random& r, Family family, int maxLength) {
     return NearValid(r, family, length);
 }
 
+ByteSetVar RandomUnits(Random& r, int count) {
+    std::string bytes;
+    auto put = [&bytes](uint32_t u) {
+        bytes += static_cast<char>(u & 0xFF);
+        bytes += static_cast<char>(u >> 8);
+    };
+    for (int i = 0; i < count; ++i) {
+        uint32_t pick = r.Below(10);
+        if (pick < 4) put(0x20 + r.Below(95));
+        else if (pick < 6) put(0x4E00 + r.Below(0x5200));
+        else if (pick == 6) put(0xD800 + r.Below(0x400));
+        else if (pick == 7) put(0xDC00 + r.Below(0x400));
+        else if (pick == 8) put(0xD800 + r.Below(0x400)), put(0xDC00 + r.Below(0x400));
+        else put(1 + r.Below(0xFFFF));
+    }
+    return MakeBytes(bytes);
+}
+
 TextVar MakeText(const std::string& bytes) {
     size_t n = strnlen(bytes.c_str(), bytes.size());
     if (n == 0) return TextVar();
@@ -268,63 +286,89 @@ std::string Calculator(const char* input) {
     return RunBaseCalculator(input, Base, output) ? BytesOf(output.c_str()) : std::string("<kept>");
 }
 
+template <TextVar (*F)(const ByteSetVar&)>
+std::string UnitsToText(const ByteSetVar& units) {
+    TextVar result = F(units);
+    return BytesOf(result.c_str());
+}
+
+template <ByteSetVar (*F)(const ByteSetVar&)>
+std::string UnitsToUnits(const ByteSetVar& units) {
+    return BytesOf(F(units));
+}
+
+template <ByteSetVar (*F)(const char*)>
+std::string TextToUnits(const char* input) {
+    return BytesOf(F(input));
+}
+
+template <ByteSetVar (*F)(const ByteSetVar&)>
+std::string BytesToUnits(const char* input) {
+    ByteSetVar bytes = ToByteSet(input);
+    return BytesOf(F(bytes));
+}
+
+TextVar AnsiToUnicodeUnits(const ByteSetVar& units) {
+    ByteSetVar bytes = UnitsToUtf16Bytes(units, false);
+    return ToText(bytes);
+}
+
 ByteSetVar Rc4Empty(const ByteSetVar& b) { return Rc4Crypt(b, ""); }
-ByteSetVar AnsiToUnicode(const char* t) { return AnsiToUtf16Bytes(t, false); }
 ByteSetVar DecodeBase64(const char* t) { return Base64Decode(t); }
 TextVar UrlEncodeGbk(const char* t) { return UrlEncodeBytes(t, false); }
 TextVar UrlDecodeGbk(const char* t) { return UrlDecodeBytes(t, false); }
-TextVar UrlEncodeUtf8(const char* t) { return UrlEncodeBytes(t, true); }
-TextVar UrlDecodeUtf8(const char* t) { return UrlDecodeBytes(t, true); }
 }  // namespace
 
 const std::vector<RoutineEntry>& Routines() {
     static const std::vector<RoutineEntry> routines = {
-        {"URL加密(GBK)", Family::kPlain, TextToText<UrlEncodeGbk>, 1},
-        {"URL解密(GBK)", Family::kPercent, TextToText<UrlDecodeGbk>, 1},
-        {"URL加密(UTF8)", Family::kPlain, TextToText<UrlEncodeUtf8>, 1},
-        {"URL解密(UTF8)", Family::kPercent, TextToText<UrlDecodeUtf8>, 1},
-        {"RC4加密", Family::kPlain, BytesToBytesAsText<Rc4Empty>, 1},
-        {"BASE64加密", Family::kPlain, BytesToText<Base64Encode>, 1},
-        {"BASE64解密", Family::kBase64, TextToBytesAsText<DecodeBase64>, 1},
-        {"BASE64编码A", Family::kPlain, BytesToBytesAsText<Base64EncodeSystem>, 1},
-        {"BASE64编码B", Family::kBase64, BytesToBytesAsText<Base64DecodeSystem>, 1},
-        {"简体一繁体", Family::kPlain, TextToText<SimplifiedToTraditional>, 1},
-        {"繁体一简体", Family::kPlain, TextToText<TraditionalToSimplified>, 1},
-        {"BIG5简体", Family::kPlain, TextToText<Big5ToSimplified>, 1},
-        {"简体BIG5", Family::kPlain, TextToText<SimplifiedToBig5>, 1},
-        {"BIG5到繁体", Family::kPlain, TextToText<Big5ToGbk>, 1},
-        {"繁体到BIG5", Family::kPlain, TextToText<GbkToBig5>, 1},
-        {"北京时间一格林威治", Family::kDateTime, TextToText<BeijingTimeToUnixSeconds>, 1},
-        {"格林威治一北京", Family::kDateTime, TextToText<UnixSecondsToBeijingTime>, 1},
-        {"ansi一usc2", Family::kPlain, TextToText<ScriptEscape>, 50},
-        {"usc2一ansi", Family::kScriptEscape, TextToText<ScriptUnescape>, 50},
-        {"GB2312一UTF8", Family::kPlain, TextToText<GbkToUtf8>, 1},
-        {"UTF8一GB2312", Family::kPercent, TextToText<Utf8ToGbk>, 1},
-        {"Ansi一Unicode", Family::kPlain, TextToBytesAsText<AnsiToUnicode>, 1},
-        {"Unicode一Ansi", Family::kPlain, BytesToText<Utf16BytesToAnsi>, 1},
-        {"Ansi一Unicode_str", Family::kPlain, TextToText<TextToCharRefs>, 1},
-        {"Unicode_str一Ansi", Family::kCharRefs, TextToText<CharRefsToText>, 1},
-        {"Unicode一UTF8", Family::kPlain, BytesToBytesAsText<Utf16BytesToUtf8>, 1},
-        {"UTF8一Unicode", Family::kPercent, BytesToBytesAsText<Utf8BytesToUtf16>, 1},
-        {"取MD2", Family::kPlain, BytesToText<Md2Hex>, 1},
-        {"取MD4", Family::kPlain, BytesToText<Md4Hex>, 1},
-        {"取MD5", Family::kPlain, BytesToText<Md5Hex>, 1},
-        {"取MD5(中文)", Family::kPlain, TextToText<Md5Utf8Hex>, 1},
-        {"取sha1", Family::kPlain, BytesToText<Sha1Hex>, 1},
-        {"取sha256", Family::kPlain, BytesToText<Sha256Hex>, 1},
-        {"取sha512", Family::kPlain, BytesToText<Sha512Hex>, 1},
-        {"取crc32", Family::kPlain, BytesToText<Crc32Hex>, 1},
-        {"一键编码(&B)", Family::kPlain, TextToText<OneClickEncode>, 50},
-        {"一键解码(&J)", Family::kPercent, TextToText<OneClickDecode>, 50},
-        {"二进制", Family::kNumber, Calculator<2>, 1},
-        {"八进制", Family::kNumber, Calculator<8>, 1},
-        {"十进制", Family::kNumber, Calculator<10>, 1},
-        {"十六进制", Family::kNumber, Calculator<16>, 1},
-        {"进制转文本", Family::kPlain, Report<TextToDigitsReport>, 1},
-        {"文本转进制", Family::kDigits, Report<DigitsToTextReport>, 1},
-        {"字母转大写", Family::kPlain, TextToText<ToUpperCaseReport>, 1},
-        {"字母转小写", Family::kPlain, TextToText<ToLowerCaseReport>, 1},
-        {"数字转大写(￥)", Family::kNumber, TextToText<DigitsToAmountReport>, 1},
+        {"URL加密(GBK)", Family::kPlain, TextToText<UrlEncodeGbk>, nullptr, false, 1},
+        {"URL解密(GBK)", Family::kPercent, TextToText<UrlDecodeGbk>, nullptr, false, 1},
+        {"URL加密(UTF8)", Family::kPlain, nullptr, UnitsToText<UrlEncodeUtf8Units>, false, 1},
+        {"URL解密(UTF8)", Family::kPercent, nullptr, UnitsToUnits<UrlDecodeUtf8Units>, true, 1},
+        {"RC4加密", Family::kPlain, BytesToBytesAsText<Rc4Empty>, nullptr, false, 1},
+        {"BASE64加密", Family::kPlain, BytesToText<Base64Encode>, nullptr, false, 1},
+        {"BASE64解密", Family::kBase64, TextToBytesAsText<DecodeBase64>, nullptr, false, 1},
+        {"BASE64编码A", Family::kPlain, BytesToBytesAsText<Base64EncodeSystem>, nullptr, false, 1},
+        {"BASE64编码B", Family::kBase64, BytesToBytesAsText<Base64DecodeSystem>, nullptr, false, 1},
+        {"简体一繁体", Family::kPlain, TextToText<SimplifiedToTraditional>, nullptr, false, 1},
+        {"繁体一简体", Family::kPlain, TextToText<TraditionalToSimplified>, nullptr, false, 1},
+        {"BIG5简体", Family::kPlain, TextToText<Big5ToSimplified>, nullptr, false, 1},
+        {"简体BIG5", Family::kPlain, TextToText<SimplifiedToBig5>, nullptr, false, 1},
+        {"BIG5到繁体", Family::kPlain, TextToText<Big5ToGbk>, nullptr, false, 1},
+        {"繁体到BIG5", Family::kPlain, TextToText<GbkToBig5>, nullptr, false, 1},
+        {"北京时间一格林威治", Family::kDateTime, TextToText<BeijingTimeToUnixSeconds>, nullptr, false, 1},
+        {"格林威治一北京", Family::kDateTime, TextToText<UnixSecondsToBeijingTime>, nullptr, false, 1},
+        {"ansi一usc2", Family::kPlain, nullptr, UnitsToText<ScriptEscapeUnits>, false, 50},
+        {"usc2一ansi", Family::kScriptEscape, nullptr, UnitsToUnits<ScriptUnescapeUnits>, true, 50},
+        {"GB2312一UTF8", Family::kPlain, nullptr, UnitsToText<UnitsToUtf8>, false, 1},
+        {"UTF8一GB2312", Family::kPercent, TextToUnits<Utf8ToUnits>, nullptr, true, 1},
+        {"Ansi一Unicode", Family::kPlain, nullptr, UnitsToText<AnsiToUnicodeUnits>, false, 1},
+        {"Unicode一Ansi", Family::kPlain, BytesToUnits<Utf16BytesToUnits>, nullptr, true, 1},
+        {"Ansi一Unicode_str", Family::kPlain, nullptr, UnitsToText<UnitsToCharRefs>, false, 1},
+        {"Unicode_str一Ansi", Family::kCharRefs, nullptr, UnitsToUnits<CharRefsToUnits>, true, 1},
+        {"Unicode一UTF8", Family::kPlain, BytesToBytesAsText<Utf16BytesToUtf8>, nullptr, false, 1},
+        {"UTF8一Unicode", Family::kPercent, BytesToBytesAsText<Utf8BytesToUtf16>, nullptr, false, 1},
+        {"取MD2", Family::kPlain, BytesToText<Md2Hex>, nullptr, false, 1},
+        {"取MD4", Family::kPlain, BytesToText<Md4Hex>, nullptr, false, 1},
+        {"取MD5", Family::kPlain, BytesToText<Md5Hex>, nullptr, false, 1},
+        {"取MD5(中文)", Family::kPlain, nullptr, UnitsToText<Md5Utf8HexUnits>, false, 1},
+        {"取sha1", Family::kPlain, BytesToText<Sha1Hex>, nullptr, false, 1},
+        {"取sha256", Family::kPlain, BytesToText<Sha256Hex>, nullptr, false, 1},
+        {"取sha512", Family::kPlain, BytesToText<Sha512Hex>, nullptr, false, 1},
+        {"取crc32", Family::kPlain, BytesToText<Crc32Hex>, nullptr, false, 1},
+        {"一键编码(&B)", Family::kPlain, nullptr, UnitsToUnits<OneClickEncodeUnits>, true, 50},
+        {"一键解码(&J)", Family::kPercent, nullptr, UnitsToUnits<OneClickDecodeUnits>, true, 50},
+        {"二进制", Family::kNumber, Calculator<2>, nullptr, false, 1},
+        {"八进制", Family::kNumber, Calculator<8>, nullptr, false, 1},
+        {"十进制", Family::kNumber, Calculator<10>, nullptr, false, 1},
+        {"十六进制", Family::kNumber, Calculator<16>, nullptr, false, 1},
+        {"进制转文本", Family::kPlain, Report<TextToDigitsReport>, nullptr, false, 1},
+        {"文本转进制", Family::kDigits, Report<DigitsToTextReport>, nullptr, false, 1},
+        {"字母转大写", Family::kPlain, TextToText<ToUpperCaseReport>, nullptr, false, 1},
+        {"字母转小写", Family::kPlain, TextToText<ToLowerCaseReport>, nullptr, false, 1},
+        {"数字转大写(￥)", Family::kNumber, TextToText<DigitsToAmountReport>, nullptr, false, 1},
+        // What every routine of GBK text shows instead when the box holds a character GBK lacks.
+        {"NonGbkPrompt", Family::kPlain, nullptr, UnitsToUnits<NonGbkPrompt>, true, 1},
     };
     return routines;
 }

@@ -36,6 +36,10 @@ std::string NearValid(Random& r, Family family, int length);
 // One input of the mix the stress test feeds every routine.
 std::string GeneratedInput(Random& r, Family family, int maxLength);
 
+// UTF-16 units as a box may hold them: ASCII, Chinese, characters beyond the BMP, lone
+// surrogates of either half, other units; never a zero unit.
+ByteSetVar RandomUnits(Random& r, int count);
+
 // One GBK character that survives the round trip through UTF-16 (two bytes, or ASCII).
 std::string RoundTripChar(Random& r);
 
@@ -49,10 +53,14 @@ std::string PlainHex(const std::string& bytes);
 
 // A routine as a menu item or radio box reaches it: the input box's text in, the text the
 // handler writes into the output box out (a byte-set result shown up to its first zero).
+// Routines that read the box as UTF-16 units (text beyond GBK) take them in place of the text;
+// a result in units is given as their bytes, low byte first.
 struct RoutineEntry {
     const char* name;  // the menu item's or radio box's caption
     Family family;
-    std::string (*run)(const char* input);
+    std::string (*run)(const char* input);          // null for a routine of units
+    std::string (*runUnits)(const ByteSetVar& units);  // null for a routine of GBK text
+    bool unitsOut;
     // Relative cost: the stress test gives costly routines fewer, shorter inputs. The
     // script engine's routines (and the reports that use it) cost most: under Wine each
     // run of the engine keeps about 2 MB of a 32-bit process's address space.

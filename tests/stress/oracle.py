@@ -52,7 +52,7 @@ def char_refs(b):
     units = [int(n) for n in re.findall(rb'[0-9]+', b)]
     if any(u == 0 or u > 0xFFFF or 0xD800 <= u <= 0xDFFF or 0x80 <= u <= 0x9F for u in units):
         raise ValueError('a unit html.unescape reads otherwise')
-    return html.unescape(b.decode('ascii')).encode('gbk')
+    return html.unescape(b.decode('ascii')).encode('utf-16-le')
 
 
 def refs_of(b):
@@ -63,7 +63,8 @@ def refs_of(b):
     return ''.join('&#%d' % int.from_bytes(u[i:i + 2], 'little') for i in range(0, len(u), 2)).encode()
 
 
-# routine caption -> function of the input bytes giving the expected output bytes; raising
+# routine caption -> function of the input bytes giving the expected output bytes (the units'
+# bytes, UTF-16 little-endian, for the routines that write units into the box); raising
 # means the oracle does not apply to that input (it is not valid input for the library).
 ORACLES = {
     'BASE64加密': lambda b: base64.b64encode(b),
@@ -81,11 +82,12 @@ ORACLES = {
     'URL加密(GBK)': url_quote,
     'URL解密(GBK)': lambda b: as_text(urllib.parse.unquote_to_bytes(b)),
     'URL加密(UTF8)': lambda b: url_quote(gbk(b).encode('utf-8')),
-    'URL解密(UTF8)': lambda b: as_text(urllib.parse.unquote_to_bytes(b).decode('utf-8').encode('gbk')),
+    # The box's characters: escapes decode as UTF-8, every other character stays itself.
+    'URL解密(UTF8)': lambda b: urllib.parse.unquote(gbk(b), errors='strict').encode('utf-16-le'),
     'GB2312一UTF8': lambda b: gbk(b).encode('utf-8'),
-    'UTF8一GB2312': lambda b: b.decode('utf-8').encode('gbk'),
+    'UTF8一GB2312': lambda b: b.decode('utf-8').encode('utf-16-le'),
     'Ansi一Unicode': lambda b: as_text(gbk(b).encode('utf-16-le')),
-    'Unicode一Ansi': lambda b: as_text(utf16_text(b).encode('gbk')),
+    'Unicode一Ansi': lambda b: utf16_text(b).encode('utf-16-le'),
     'Unicode一UTF8': lambda b: as_text(utf16_text(b).encode('utf-8')),
     'UTF8一Unicode': lambda b: as_text(as_text(b).decode('utf-8').encode('utf-16-le')),
     'BIG5到繁体': lambda b: b.decode('cp950').encode('gbk'),

@@ -16,6 +16,7 @@
 #include "engine/script_escape.h"
 #include "engine/script_table.h"
 #include "engine/url_codec.h"
+#include "engine/char_refs.h"
 #include "generated_inputs.h"
 #include "runtime/library.h"
 #include "test_support.h"
@@ -73,15 +74,20 @@ TEST_CASE("every routine of a menu item or radio box takes generated input in it
         for (int i = 0; i < count; ++i) {
             std::string input = GeneratedInput(r, e.family, kMaxLength / e.weight);
             TextVar text = MakeText(input);
-            const std::string before = BytesOf(text.c_str());
+            // A routine of units gets the box's units: those of the text, or any units at all.
+            ByteSetVar units = !e.runUnits ? ByteSetVar()
+                               : r.OneIn(2) ? GbkToUnits(text)
+                                            : RandomUnits(r, PickLength(r, kMaxLength / e.weight / 2));
+            const std::string before = e.run ? BytesOf(text.c_str()) : BytesOf(units);
             LeakCheck leaks;
             DWORD start = GetTickCount();
-            std::string output = e.run(text);
+            std::string output = e.run ? e.run(text) : e.runUnits(units);
             slowest = std::max<DWORD>(slowest, GetTickCount() - start);
             if (leaks.leaked() != 0) findings.Note("heap blocks left behind", before);
             if (!HeapValidate(GetProcessHeap(), 0, nullptr)) findings.Note("heap damaged", before);
-            if (BytesOf(text.c_str()) != before) findings.Note("input changed", before);
-            if (output.find('\0') != std::string::npos) findings.Note("zero byte in a text", before);
+            if ((e.run ? BytesOf(text.c_str()) : BytesOf(units)) != before) findings.Note("input changed", before);
+            if (!e.unitsOut && output.find('\0') != std::string::npos) findings.Note("zero byte in a text", before);
+            if (e.unitsOut && output.size() % 2 != 0) findings.Note("half a unit", before);
         }
         findings.Report(e.name);
         CAPTURE(e.name);
@@ -115,6 +121,23 @@ std::string SpacelessCharacters(std::string s) {
     while (i < s.size()) i += static_cast<uint8_t>(s[i]) >= 0x80 ? 2 : 1;
     if (i > s.size()) s += 'x';
     return s;
+}
+
+// Units without a lone surrogate: each half without its partner becomes "x".
+ByteSetVar WellFormed(const ByteSetVar& units) {
+    std::string b = BytesOf(units);
+    auto at = [&b](size_t k) { return static_cast<uint8_t>(b[2 * k]) | static_cast<uint8_t>(b[2 * k + 1]) << 8; };
+    const size_t n = b.size() / 2;
+    for (size_t k = 0; k < n; ++k) {
+        uint32_t u = at(k);
+        if (u >= 0xD800 && u <= 0xDBFF && k + 1 < n && at(k + 1) >= 0xDC00 && at(k + 1) <= 0xDFFF) {
+            ++k;
+        } else if (u >= 0xD800 && u <= 0xDFFF) {
+            b[2 * k] = 'x';
+            b[2 * k + 1] = 0;
+        }
+    }
+    return MakeBytes(b);
 }
 
 // Characters the script table maps one to one: simplified s becomes traditional t, and t
@@ -166,6 +189,15 @@ TEST_CASE("round trips hold on every input the coders can represent") {
         CHECK(Diff(BytesOf(Utf16BytesToAnsi(AnsiToUtf16Bytes(g, true))), gbk) == "");
         if (gbk.find_first_not_of(' ') != std::string::npos)
             CHECK(Diff(BytesOf(CharRefsToText(TextToCharRefs(g))), gbk) == "");
+
+        ByteSetVar u = WellFormed(RandomUnits(r, length / 2));
+        const std::string ub = BytesOf(u);
+        CHECK(Diff(BytesOf(Utf8ToUnits(UnitsToUtf8(u))), ub) == "");
+        CHECK(Diff(BytesOf(UrlDecodeUtf8Units(GbkToUnits(UrlEncodeUtf8Units(u)))), ub) == "");
+        bool onlySpaces = true;
+        for (size_t k = 0; k + 1 < ub.size(); k += 2) onlySpaces = onlySpaces && ub[k] == ' ' && ub[k + 1] == 0;
+        if (!onlySpaces) CHECK(Diff(BytesOf(CharRefsToUnits(GbkToUnits(UnitsToCharRefs(u)))), ub) == "");
+        CHECK(Diff(BytesOf(UnitsToGbk(GbkToUnits(g))), gbk) == "");
 
         std::string chinese;
         for (int k = 0; k < length / 2; ++k) {
