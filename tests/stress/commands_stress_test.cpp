@@ -10,7 +10,7 @@
 #include "test_support.h"
 
 namespace {
-const int kRounds = 15000;
+const int kRounds = 10000;
 
 // A position or count: mostly around the text's length, sometimes far outside it.
 int32_t Number(Random& r, int length) {

@@ -24,7 +24,7 @@
 namespace {
 const uint64_t kSeed = 20261208;
 // Inputs per routine of weight 1; a routine of weight w gets a w-th of them, shorter.
-const int kInputsPerRoutine = 3000;
+const int kInputsPerRoutine = 2000;
 const int kMaxLength = 65536;
 const DWORD kSlowCallMs = 10000;
 
