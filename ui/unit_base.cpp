@@ -121,6 +121,9 @@ LRESULT CALLBACK CommonEventsProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPa
         bool answered = Raise(unit, down ? -9 : -10, {static_cast<int32_t>(wParam), ShiftState()}, &r);
         if (!IsWindow(hwnd)) return 0;
         if (answered && r == 0) return 0;
+        // A multi-line edit box that has met the dialog manager answers Esc by asking its
+        // parent to close: the window would go, and the text with it.
+        if (wParam == VK_ESCAPE && unit->typeId == kTypeEditBox) return 0;
         break;
     }
     case WM_CHAR: {
@@ -128,6 +131,7 @@ LRESULT CALLBACK CommonEventsProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPa
         if (!code) break;
         bool answered = Raise(unit, -11, {code}, &r);
         if (!IsWindow(hwnd)) return 0;
+        if (code == VK_ESCAPE && unit->typeId == kTypeEditBox) return 0;
         if (answered) {
             if (r == 0) return 0;
             wchar_t replaced = GbkCodeToChar(r);

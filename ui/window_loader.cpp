@@ -10,6 +10,7 @@
 #include "runtime/runtime_services.h"
 #include "runtime/startup.h"
 #include "ui/event_dispatch.h"
+#include "ui/keyboard_navigation.h"
 #include "ui/unit_properties.h"
 #include "ui/wide_text.h"
 #include "ui/window_unit.h"
@@ -297,6 +298,7 @@ LoadOutcome Load(uint32_t windowId, HWND parent, bool modal) {
     Unit* window = WindowObject(*w);
     HWND hwnd = window->hwnd;
     Reparent(*w);
+    HideKeyboardCues(hwnd);
 
     for (FormRecord& r : w->records) {
         if (!r.isMenu && !r.MouseCursor.empty())
@@ -368,11 +370,12 @@ bool FrameworkMessageFilter(void* message) {
     if (!w) return false;
     HACCEL accelerators = RuntimeOf(*w).accelerators;
     if (accelerators && TranslateAcceleratorW(root, accelerators, m)) return true;
+    if (HandleWindowKey(m)) return true;
     if (m->message == WM_KEYDOWN || m->message == WM_KEYUP || m->message == WM_CHAR) {
         Unit* unit = UnitFromWindow(m->hwnd);
         if (unit && unit->WantsKey(static_cast<int>(m->wParam))) return false;
     }
-    // Tab, arrow keys within a group, mnemonics.
+    // Arrow keys within a group, Space on buttons, mnemonics.
     return IsDialogMessageW(root, m) != FALSE;
 }
 
@@ -587,6 +590,22 @@ bool CloseFormWindow(FormWindow& w) {
     ReplayDisabledWindows(w);
     DestroyWindow(hwnd);
     return true;
+}
+
+bool BringModalForward(HWND disabled) {
+    for (FormWindow& other : FormWindows()) {
+        WindowRuntime& rt = RuntimeOf(other);
+        if (!rt.modal || rt.modalReplayed || !IsWindowAlive(other)) continue;
+        for (const std::pair<HWND, bool>& d : rt.disabledWindows) {
+            if (d.first != disabled) continue;
+            HWND modal = WindowHandle(other);
+            if (IsIconic(modal)) ShowWindow(modal, SW_RESTORE);
+            SetWindowPos(modal, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+            SetForegroundWindow(modal);
+            return true;
+        }
+    }
+    return false;
 }
 
 void ReplayDisabledWindows(FormWindow& w) {

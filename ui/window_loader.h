@@ -29,6 +29,10 @@ bool QueryCloseWindow(const FormWindow& window);
 
 // Called from record 0's window procedure.
 void ReplayDisabledWindows(FormWindow& window);
+// A window that a modal window keeps disabled was activated (from the taskbar, by Alt+Tab):
+// the modal window comes to the front instead of staying hidden behind it. False when no
+// open modal window disabled this one.
+bool BringModalForward(HWND disabled);
 void OnFormWindowDestroyed(HWND hwnd);  // WM_NCDESTROY of record 0's window
 // Hands the focus to the control that had it last, else to the unit with the smallest
 // TabOrder that can take the focus (ties: the first created).

@@ -12,6 +12,7 @@
 namespace {
 const wchar_t kDefaultClass[] = L"WenhuitongForm";
 const UINT kMsgWindowLoaded = 0x8004;
+const UINT kMsgBringModalForward = 0x8005;
 const UINT kMenuCommandsIgnoredFrom = 57600;
 
 LRESULT CALLBACK FrameWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
@@ -163,8 +164,15 @@ LRESULT CALLBACK FrameWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM 
             FormWindow* w = FindWindowByObject(unit);
             HWND focus = GetFocus();
             if (w && focus && IsChild(hwnd, focus)) RuntimeOf(*w).lastFocus = focus;
+        } else if (!IsWindowEnabled(hwnd)) {
+            // Once the activation is over: a modal window that keeps this one disabled
+            // comes forward.
+            PostMessageW(hwnd, kMsgBringModalForward, 0, 0);
         }
         break;
+    case kMsgBringModalForward:
+        if (!IsWindowEnabled(hwnd) && GetActiveWindow() == hwnd) BringModalForward(hwnd);
+        return 0;
     case WM_SETFOCUS:
         if (FormWindow* w = FindWindowByObject(unit)) RestoreWindowFocus(*w);
         return 0;

@@ -4,14 +4,16 @@
 #include "program_driver.h"
 #include "test_support.h"
 
-namespace {
 ProgramDriver& Program() {
     static ProgramDriver driver;
-    static bool started = driver.Start();
-    REQUIRE(started);
+    if (!driver.main() || !IsWindow(driver.main())) {
+        driver.Stop();
+        REQUIRE(driver.Start());
+    }
     return driver;
 }
 
+namespace {
 void PutClipboard(const std::wstring& text) {
     REQUIRE(OpenClipboard(nullptr));
     EmptyClipboard();
@@ -30,6 +32,7 @@ std::wstring TakeClipboard() {
     CloseClipboard();
     return clip;
 }
+}  // namespace
 
 // Every case starts from the same state: both boxes empty, the encoding group shown.
 ProgramDriver& Fresh() {
@@ -43,14 +46,7 @@ void CheckOutput(ProgramDriver& p, const std::string& expectedGbk) {
     CHECK(Hex(Gbk(p.OutputWide())) == Hex(Gbk(Wide(expectedGbk))));
 }
 
-template <typename F>
-bool WaitFor(F condition, int milliseconds = 5000) {
-    for (int waited = 0; waited < milliseconds; waited += 20) {
-        if (condition()) return true;
-        Sleep(20);
-    }
-    return condition();
-}
+namespace {
 
 std::wstring run_item(ProgramDriver& p, const char* item, const std::wstring& input) {
     p.SetInputWide(input);

@@ -177,6 +177,67 @@ void ProgramDriver::Key(int id, int virtualKey, wchar_t character) {
     Settle();
 }
 
+HWND ProgramDriver::Focus() const {
+    GUITHREADINFO info = {};
+    info.cbSize = sizeof(info);
+    if (!GetGUIThreadInfo(GetWindowThreadProcessId(main_, nullptr), &info)) return nullptr;
+    return info.hwndFocus;
+}
+
+void ProgramDriver::SettleQueue(int posted) const {
+    // The program answers a sent message between any two messages it takes from its queue
+    // (two round trips may pass in one step of its loop), so twice the count of round trips
+    // lets it take every posted message first.
+    for (int i = 0; i < 2 * posted + 2; ++i) Settle();
+}
+
+void ProgramDriver::PostKey(int virtualKey, int modifiers) {
+    // While a menu is open the keyboard goes to the menu.
+    HWND target = FindProcessWindow(pid_, L"#32768", true);
+    if (!target) target = Focus();
+    if (!target) target = main_;
+    const struct {
+        int flag, key;
+    } held[] = {{MOD_CONTROL, VK_CONTROL}, {MOD_SHIFT, VK_SHIFT}};
+    // A held modifier is part of the program's key state, which posted messages do not
+    // change: while attached to the program's input the driver holds the key there.
+    DWORD self = GetCurrentThreadId(), program = GetWindowThreadProcessId(main_, nullptr);
+    BYTE keys[256], saved[256];
+    bool attached = modifiers && AttachThreadInput(self, program, TRUE);
+    if (attached) {
+        GetKeyboardState(saved);
+        memcpy(keys, saved, sizeof keys);
+        for (const auto& h : held)
+            if (modifiers & h.flag) keys[h.key] = 0x80;
+        SetKeyboardState(keys);
+    }
+    // A real key's release comes after the character its press made (the character is
+    // posted by the program's own TranslateMessage, and posted messages come before input).
+    int posted = 0;
+    for (const auto& h : held)
+        if (modifiers & h.flag) posted += PostMessageW(target, WM_KEYDOWN, h.key, 1) ? 1 : 0;
+    UINT scan = MapVirtualKeyW(virtualKey, MAPVK_VK_TO_VSC);
+    posted += PostMessageW(target, WM_KEYDOWN, virtualKey, 1 | (scan << 16)) ? 1 : 0;
+    SettleQueue(posted + 1);
+    PostMessageW(target, WM_KEYUP, virtualKey, 0xC0000001 | (scan << 16));
+    SettleQueue(1);
+    if (attached) {
+        SetKeyboardState(saved);
+        AttachThreadInput(self, program, FALSE);
+    }
+    int released = 0;
+    for (const auto& h : held)
+        if (modifiers & h.flag) released += PostMessageW(target, WM_KEYUP, h.key, 0xC0000001) ? 1 : 0;
+    SettleQueue(released);
+}
+
+void ProgramDriver::PostMouseClick(int id) {
+    HWND w = Control(id);
+    PostMessageW(w, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(4, 4));
+    PostMessageW(w, WM_LBUTTONUP, 0, MAKELPARAM(4, 4));
+    SettleQueue(2);
+}
+
 bool ProgramDriver::Visible(int id) const { return IsWindowVisible(Control(id)) != 0; }
 
 bool ProgramDriver::Checked(int id) const { return SendMessageW(Control(id), BM_GETCHECK, 0, 0) == BST_CHECKED; }

@@ -42,11 +42,20 @@ public:
     void PostClick(int id);
     void Menu(const char* caption);
     void Key(int id, int virtualKey, wchar_t character);
+    // Posts a key stroke to the control with the program's keyboard focus, as the keyboard
+    // would put it in the program's queue (the program's own loop translates it), and waits
+    // until the program has taken it. Modifiers: MOD_SHIFT, MOD_CONTROL.
+    void PostKey(int virtualKey, int modifiers = 0);
+    // A mouse click on a control, through the queue: it takes the focus as a click does.
+    void PostMouseClick(int id);
+    HWND Focus() const;
     bool Visible(int id) const;
     bool Checked(int id) const;
     bool Enabled(HWND w) const { return IsWindowEnabled(w) != 0; }
     // Waits until the program has handled everything sent so far.
     void Settle() const;
+    // Waits until the program has taken that many more messages posted to it.
+    void SettleQueue(int posted) const;
 
     DWORD processId() const { return pid_; }
     HANDLE process() const { return process_; }
@@ -61,3 +70,18 @@ std::wstring Wide(const std::string& gbk);
 std::string Gbk(const std::wstring& wide);
 // A top-level window of the given process with the given class, or null.
 HWND FindProcessWindow(DWORD pid, const wchar_t* className, bool visibleOnly);
+
+// The program under test, shared by the cases; started again when an earlier case ended it.
+ProgramDriver& Program();
+// The program in the state every case starts from: both boxes empty, the encoding group shown.
+ProgramDriver& Fresh();
+void CheckOutput(ProgramDriver& p, const std::string& expectedGbk);
+
+template <typename F>
+bool WaitFor(F condition, int milliseconds = 5000) {
+    for (int waited = 0; waited < milliseconds; waited += 20) {
+        if (condition()) return true;
+        Sleep(20);
+    }
+    return condition();
+}

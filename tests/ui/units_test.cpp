@@ -7,6 +7,7 @@
 #include "runtime/command_args.h"
 #include "runtime/memory.h"
 #include "test_support.h"
+#include "ui/keyboard_navigation.h"
 #include "ui/units/super_button.h"
 #include "ui/units/super_menu.h"
 #include "ui/wide_text.h"
@@ -810,4 +811,31 @@ TEST_CASE("super menu: a unit deleted while its window lives gives the window ba
     CHECK((mi.fType & MFT_OWNERDRAW) == 0);
     Pump(50);  // messages still arrive and reach the window's own procedure
     DestroyWindow(window);
+}
+
+TEST_CASE("super button: a focus mark without DrawFocus once the keyboard is in use") {
+    EventRecorder events;
+    HWND host = CreateHostWindow(L"focus", 300, 200);
+    SuperBtnData d;
+    d.caption = "加密解密";  // DrawFocus 0
+    Unit* button = CreateTestUnit(kTypeSuperBtn, SuperBtnBlob(d), host, 5, 5, 72, 24, 0x16770090);
+    REQUIRE(button);
+    // The focus rectangle runs 3 pixels inside the edge: the pixels of that row that differ
+    // from the face of the button without the focus.
+    FaceRequest focused = {button, ODS_FOCUS, false}, plain = {button, 0, false};
+    Capture without = RenderOffscreen(72, 24, 0, DrawFace, &plain);
+    auto marks = [&](FaceRequest* face) {
+        Capture c = RenderOffscreen(72, 24, 0, DrawFace, face);
+        int n = 0;
+        for (int x = 0; x < c.width; ++x) n += c.at(x, 3) != without.at(x, 3);
+        return n;
+    };
+    HideKeyboardCues(host);
+    CHECK(marks(&focused) == 0);
+    ShowKeyboardCues(host);
+    CHECK(KeyboardCuesShown(button->hwnd));
+    CHECK(marks(&focused) > 10);
+    CHECK(marks(&plain) == 0);
+    DeleteUnit(button);
+    DestroyWindow(host);
 }

@@ -2,6 +2,7 @@
 #include <windows.h>
 
 #include "runtime/command_args.h"
+#include "ui/keyboard_navigation.h"
 #include "ui/units/unit_common.h"
 #include "ui/wide_text.h"
 
@@ -51,6 +52,10 @@ public:
     bool OnParentNotify(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result) override {
         if (reinterpret_cast<HWND>(lParam) != hwnd) return false;
         if (msg == WM_COMMAND && HIWORD(wParam) == BN_CLICKED) {
+            if (TakingFocusQuietly(hwnd)) {
+                *result = 0;
+                return true;
+            }
             // The control's own grouping depends on group styles and skips hidden siblings;
             // the container decides here.
             UncheckSiblings(hwnd);

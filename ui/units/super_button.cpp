@@ -9,6 +9,7 @@
 #include <algorithm>
 
 #include "runtime/command_args.h"
+#include "ui/keyboard_navigation.h"
 #include "ui/picture_loader.h"
 #include "ui/units/unit_common.h"
 #include "ui/wide_text.h"
@@ -158,6 +159,12 @@ LRESULT CALLBACK SuperBtnSubclass(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPa
         break;
     case WM_ERASEBKGND:
         return 1;  // the face is drawn whole
+    case WM_UPDATEUISTATE:
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS:
+        // The whole face follows the focus and the keyboard cues, not only the focus rectangle.
+        if (unit) InvalidateRect(hwnd, nullptr, FALSE);
+        break;
     case WM_GETDLGCODE:
         if (unit) return DLGC_BUTTON | (unit->isDefault() ? DLGC_DEFPUSHBUTTON : DLGC_UNDEFPUSHBUTTON);
         break;
@@ -418,8 +425,10 @@ void SuperBtnUnit::Paint(HDC dc, const RECT& rc, UINT state, bool over) {
     DeleteObject(clip);
     SelectObject(dc, oldFont);
 
-    bool wantsFocus = d_.BtnStyle == 1 || d_.DrawFocus;
-    if (focused && wantsFocus && !(state & ODS_NOFOCUSRECT)) {
+    // Without DrawFocus a keyboard user would not see where the focus is: the mark then
+    // shows once the keyboard has been used in the window.
+    bool wantsFocus = (d_.BtnStyle == 1 || d_.DrawFocus) && !(state & ODS_NOFOCUSRECT);
+    if (focused && (wantsFocus || KeyboardCuesShown(hwnd))) {
         RECT fr = rc;
         InflateRect(&fr, -3, -3);
         SetTextColor(dc, RGB(0, 0, 0));
