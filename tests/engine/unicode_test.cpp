@@ -12,19 +12,6 @@
 #include "test_support.h"
 
 namespace {
-ByteSetVar U(const std::wstring& w) {
-    ByteSetVar b = ZeroByteSet(static_cast<int32_t>(2 * w.size()));
-    for (size_t i = 0; i < w.size(); ++i) {
-        b.set(static_cast<int32_t>(2 * i + 1), static_cast<uint8_t>(w[i] & 0xFF));
-        b.set(static_cast<int32_t>(2 * i + 2), static_cast<uint8_t>(w[i] >> 8));
-    }
-    return b;
-}
-std::wstring W(const ByteSetVar& b) {
-    std::wstring w(b.size() / 2, L'\0');
-    for (size_t i = 0; i < w.size(); ++i) w[i] = static_cast<wchar_t>(b.data()[2 * i] | (b.data()[2 * i + 1] << 8));
-    return w;
-}
 std::wstring Wide(const char* ascii) { return std::wstring(ascii, ascii + strlen(ascii)); }
 std::string Units(const std::wstring& w) {
     std::string s;

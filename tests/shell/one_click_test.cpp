@@ -204,20 +204,7 @@ TEST_CASE("a 100 KB input: every line from its routine, nothing leaked") {
 }
 
 namespace {
-std::wstring W(const ByteSetVar& b) {
-    std::wstring w(b.size() / 2, L'\0');
-    for (size_t i = 0; i < w.size(); ++i) w[i] = static_cast<wchar_t>(b.data()[2 * i] | (b.data()[2 * i + 1] << 8));
-    return w;
-}
 std::wstring W(const char* gbk) { return W(GbkToUnits(gbk)); }
-ByteSetVar U(const std::wstring& w) {
-    ByteSetVar b = ZeroByteSet(static_cast<int32_t>(2 * w.size()));
-    for (size_t i = 0; i < w.size(); ++i) {
-        b.set(static_cast<int32_t>(2 * i + 1), static_cast<uint8_t>(w[i] & 0xFF));
-        b.set(static_cast<int32_t>(2 * i + 2), static_cast<uint8_t>(w[i] >> 8));
-    }
-    return b;
-}
 }  // namespace
 
 TEST_CASE("the one-click reports of text beyond GBK, line by line") {

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "doctest/doctest.h"
+#include "runtime/library.h"
 #include "runtime/memory.h"
 #include "runtime/variables.h"
 
@@ -35,6 +36,21 @@ struct TextRow {
     const char* expected;
 };
 inline std::string S(const TextVar& t) { return t.c_str(); }
+
+// UTF-16 units as the program passes them (a byte set, low byte first), and back.
+inline ByteSetVar U(const std::wstring& w) {
+    ByteSetVar b = ZeroByteSet(static_cast<int32_t>(2 * w.size()));
+    for (size_t i = 0; i < w.size(); ++i) {
+        b.set(static_cast<int32_t>(2 * i + 1), static_cast<uint8_t>(w[i] & 0xFF));
+        b.set(static_cast<int32_t>(2 * i + 2), static_cast<uint8_t>(w[i] >> 8));
+    }
+    return b;
+}
+inline std::wstring W(const ByteSetVar& b) {
+    std::wstring w(b.size() / 2, L'\0');
+    for (size_t i = 0; i < w.size(); ++i) w[i] = static_cast<wchar_t>(b.data()[2 * i] | (b.data()[2 * i + 1] << 8));
+    return w;
+}
 
 // Hexadecimal text of bytes, "41 42", for readable failure messages.
 std::string Hex(const std::string& bytes);
