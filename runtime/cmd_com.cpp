@@ -355,15 +355,16 @@ LIBRARY_COMMAND(ComCall) {
     VariantClear(&out);
 }
 
-LIBRARY_COMMAND(ComCallText) {
+namespace {
+// Calls the method and hands its result, coerced to a string, to take; -8 when it has none.
+void CallForString(ArgRecord* result, int count, ArgRecord* args, void (*take)(ArgRecord*, BSTR)) {
     VARIANT out;
-    ResultText(result, nullptr, 0);
     int error = CallMember(count, args, kCallMethod, &out);
     if (!error) {
         VARIANT text;
         VariantInit(&text);
         if (SUCCEEDED(VariantChangeType(&text, &out, 0, VT_BSTR))) {
-            result->value = reinterpret_cast<uintptr_t>(BstrToGbk(text.bstrVal));
+            take(result, text.bstrVal);
             VariantClear(&text);
         } else {
             error = -8;
@@ -372,29 +373,19 @@ LIBRARY_COMMAND(ComCallText) {
     VariantClear(&out);
     t_lastError = error;
 }
+}  // namespace
 
+LIBRARY_COMMAND(ComCallText) {
+    ResultText(result, nullptr, 0);
+    CallForString(result, count, args, [](ArgRecord* r, BSTR s) { r->value = reinterpret_cast<uintptr_t>(BstrToGbk(s)); });
+}
+
+// The string's UTF-16 units as they are: Windows keeps them low byte first.
 LIBRARY_COMMAND(ComCallUnits) {
-    VARIANT out;
     ResultByteSet(result, nullptr, 0);
-    int error = CallMember(count, args, kCallMethod, &out);
-    if (!error) {
-        VARIANT text;
-        VariantInit(&text);
-        if (SUCCEEDED(VariantChangeType(&text, &out, 0, VT_BSTR))) {
-            UINT n = SysStringLen(text.bstrVal);
-            std::string bytes(2 * n, '\0');
-            for (UINT i = 0; i < n; ++i) {
-                bytes[2 * i] = static_cast<char>(text.bstrVal[i] & 0xFF);
-                bytes[2 * i + 1] = static_cast<char>(text.bstrVal[i] >> 8);
-            }
-            ResultByteSet(result, reinterpret_cast<const uint8_t*>(bytes.data()), static_cast<int32_t>(bytes.size()));
-            VariantClear(&text);
-        } else {
-            error = -8;
-        }
-    }
-    VariantClear(&out);
-    t_lastError = error;
+    CallForString(result, count, args, [](ArgRecord* r, BSTR s) {
+        ResultByteSet(r, reinterpret_cast<const uint8_t*>(s), static_cast<int32_t>(2 * SysStringLen(s)));
+    });
 }
 
 LIBRARY_COMMAND(ComCallNumber) {
