@@ -15,7 +15,9 @@ const uint8_t* g_constBegin = ConstantArea;
 const uint8_t* g_constEnd = ConstantArea + kConstantAreaSize;
 volatile long g_live = 0;
 // Bytes in live blocks, and the most there were since the last reset: what a conversion
-// really holds at once, for the benchmark and the memory tests.
+// really holds at once, for the benchmark. Counted only when asked for, so that ordinary
+// allocations pay no size query.
+bool g_countBytes = false;
 volatile LONG64 g_liveBytes = 0;
 LONG64 g_peakBytes = 0;
 
@@ -23,7 +25,7 @@ void Count(LONG64 delta) {
     LONG64 now = InterlockedExchangeAdd64(&g_liveBytes, delta) + delta;
     if (now > g_peakBytes) g_peakBytes = now;
 }
-LONG64 BlockBytes(void* p) { return static_cast<LONG64>(HeapSize(heap(), 0, p)); }
+LONG64 BlockBytes(void* p) { return g_countBytes ? static_cast<LONG64>(HeapSize(heap(), 0, p)) : 0; }
 
 [[noreturn]] void AllocationFailed(int32_t size) {
     char message[64];
@@ -43,6 +45,7 @@ bool InConstantArea(const void* p) {
 }
 
 long LiveBlockCount() { return g_live; }
+void CountBlockBytes() { g_countBytes = true; }
 int64_t LiveBlockBytes() { return g_liveBytes; }
 int64_t PeakBlockBytes() { return g_peakBytes; }
 void ResetPeakBlockBytes() { g_peakBytes = g_liveBytes; }

@@ -19,7 +19,9 @@ bool InConstantArea(const void* p);
 
 // Heap blocks handed out and not yet freed: lets tests see that a conversion leaks nothing.
 long LiveBlockCount();
-// The bytes those blocks hold, and the most they held since the last reset.
+// The bytes those blocks hold, and the most they held since the last reset: counted from
+// the call of CountBlockBytes on (which should come before any allocation).
+void CountBlockBytes();
 int64_t LiveBlockBytes();
 int64_t PeakBlockBytes();
 void ResetPeakBlockBytes();

@@ -80,14 +80,22 @@ std::string Generate(Input kind, size_t n) {
         return out;
     }
     case kHexDigits:
-        for (uint8_t c : MixedText(n / 3)) (out += hex[c >> 4]) += hex[c & 15], out += ' ';
+        for (uint8_t c : MixedText(n / 3)) {
+            out += hex[c >> 4];
+            out += hex[c & 15];
+            out += ' ';
+        }
         return out;
     case kBinaryDigits:
         for (uint8_t c : MixedText(n / 8))
             for (int b = 7; b >= 0; --b) out += static_cast<char>('0' + ((c >> b) & 1));
         return out;
     case kPercent:
-        for (uint8_t c : Narrow(Wide(MixedText(n / 3)), CP_UTF8)) (out += '%') += hex[c >> 4], out += hex[c & 15];
+        for (uint8_t c : Narrow(Wide(MixedText(n / 3)), CP_UTF8)) {
+            out += '%';
+            out += hex[c >> 4];
+            out += hex[c & 15];
+        }
         return out;
     case kRefs:
         for (wchar_t c : Wide(MixedText(n / 4))) out += "&#" + std::to_string(static_cast<unsigned>(c));
@@ -200,6 +208,7 @@ int ReportToStderr(const char* text) {
 }
 
 int main(int argc, char** argv) {
+    CountBlockBytes();
     InitialiseRuntime(nullptr);
     SetErrorReportHook(ReportToStderr);
     if (argc == 2 && strcmp(argv[1], "--list") == 0) {
