@@ -173,7 +173,7 @@ void EditBoxUnit::SetContentW(const std::wstring& text, int caret) {
         bounded_ = true;
         SendMessageW(hwnd, EM_SETREADONLY, TRUE, 0);
         SetWindowTextW(hwnd, BoundedView(whole_).c_str());
-        caret = caret >= 0 ? 0 : caret;
+        if (caret >= 0) caret = 0;  // the view is only the beginning
     } else {
         if (bounded_) {
             bounded_ = false;
