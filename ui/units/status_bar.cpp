@@ -1,5 +1,5 @@
-// StatusBar: a Win32 status-bar control. The program never writes to it; its stored values
-// are kept and answered.
+// StatusBar: a Win32 status-bar control. Its stored values are kept and answered; one more
+// property, the line it shows, lets the program say what it is busy with.
 #include <windows.h>
 #include <commctrl.h>
 
@@ -8,7 +8,7 @@
 
 namespace {
 
-enum StatusProperty { kBackColour = 0, kPick9, kFlag10, kFont, kImageList, kPanels };
+enum StatusProperty { kBackColour = 0, kPick9, kFlag10, kFont, kImageList, kPanels, kText };
 
 class StatusBarUnit : public Unit {
 public:
@@ -40,6 +40,12 @@ public:
             return true;
         case kImageList: d_.ImageList = ArgBlob(v); return true;
         case kPanels: d_.Panels = ArgBlob(v); return true;
+        case kText:
+            text_ = ArgString(v);
+            SendMessageW(hwnd, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(GbkToWide(text_.c_str()).c_str()));
+            // Shown at once: the program may be busy until its next turn of the message loop.
+            UpdateWindow(hwnd);
+            return true;
         default: return false;
         }
     }
@@ -52,6 +58,7 @@ public:
         case kFont: ResultBlob(r, d_.Font); return true;
         case kImageList: ResultBlob(r, d_.ImageList); return true;
         case kPanels: ResultBlob(r, d_.Panels); return true;
+        case kText: ResultString(r, text_); return true;
         default: return false;
         }
     }
@@ -63,6 +70,7 @@ private:
 
     StatusBarData d_;
     UnitFont font_;
+    std::string text_;
 };
 
 }  // namespace
