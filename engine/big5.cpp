@@ -2,8 +2,10 @@
 
 #include "engine/chinese_script.h"
 #include "engine/codepage.h"
+#include "engine/progress.h"
 #include "runtime/dll_commands.h"
 #include "runtime/library.h"
+#include "runtime/memory.h"
 
 namespace {
 const uint32_t kHeapZeroMemory = 8;
@@ -14,6 +16,7 @@ public:
     explicit HeapBlock(int32_t size) {
         heap_ = CallDllCommand<void*>(kDllGetProcessHeap);
         block_ = CallDllCommand<void*>(kDllHeapAlloc, heap_, kHeapZeroMemory, static_cast<uint32_t>(size));
+        if (!block_) RaiseAllocationFailure(size);
     }
     ~HeapBlock() {
         if (block_) CallDllCommand<int32_t>(kDllHeapFree, heap_, uint32_t(0), block_);
@@ -51,12 +54,56 @@ TextVar Recode(const char* text, uint32_t from, uint32_t to) {
                             n, out.get(), m, static_cast<const char*>(nullptr), static_cast<int32_t*>(nullptr));
     return JoinTexts({out.get()});
 }
+
+// Recode for a long text: slice by slice, each slice as Recode converts the whole.
+TextVar RecodeSliced(const uint8_t* source, int32_t length, uint32_t from, uint32_t to) {
+    // Each byte makes at most one unit, and each unit at most two bytes.
+    ByteSetVar out = ZeroByteSet(length > INT32_MAX / 2 ? INT32_MAX : 2 * length);
+    ByteSetVar units;
+    int32_t used = 0;
+    for (int32_t start = 0; start < length;) {
+        ReportProgress(start, length);
+        int32_t end = CodePageSliceEnd(source, start, length);
+        if (units.size() < 2 * (end - start)) units = ZeroByteSet(2 * (end - start));
+        int32_t n = CallDllCommand<int32_t>(kDllMultiByteToWideChar, from, uint32_t(0), source + start,
+                                            end - start, static_cast<void*>(units.data()), end - start);
+        used += CallDllCommand<int32_t>(kDllWideCharToMultiByte, to, uint32_t(0), static_cast<const void*>(units.data()),
+                                        n, reinterpret_cast<char*>(out.data()) + used, out.size() - used,
+                                        static_cast<const char*>(nullptr), static_cast<int32_t*>(nullptr));
+        start = end;
+    }
+    // Up to the first zero byte, as the whole text's result is.
+    out = ByteSetLeft(out, used);
+    return ToText(out);
+}
+
+TextVar RecodeText(const char* text, uint32_t from, uint32_t to) {
+    int32_t length = TextLength(text);
+    if (CodePageSliceEnd(reinterpret_cast<const uint8_t*>(text), 0, length) == length) return Recode(text, from, to);
+    return RecodeSliced(reinterpret_cast<const uint8_t*>(text), length, from, to);
+}
 }  // namespace
 
-TextVar Big5ToGbk(const char* text) { return Recode(text, kCodePageBig5, kCodePageGbk); }
+TextVar Big5ToGbk(const char* text) { return RecodeText(text, kCodePageBig5, kCodePageGbk); }
 
-TextVar GbkToBig5(const char* text) { return Recode(text, kCodePageGbk, kCodePageBig5); }
+TextVar GbkToBig5(const char* text) { return RecodeText(text, kCodePageGbk, kCodePageBig5); }
 
-TextVar SimplifiedToBig5(const char* text) { return GbkToBig5(SimplifiedToTraditional(text)); }
+TextVar SimplifiedToBig5(const char* text) {
+    TextVar traditional;
+    {
+        ProgressStage mapping(0.0, 0.5);
+        traditional = SimplifiedToTraditional(text);
+    }
+    ProgressStage recoding(0.5, 1.0);
+    return GbkToBig5(traditional);
+}
 
-TextVar Big5ToSimplified(const char* text) { return TraditionalToSimplified(Big5ToGbk(text)); }
+TextVar Big5ToSimplified(const char* text) {
+    TextVar gbk;
+    {
+        ProgressStage recoding(0.0, 0.5);
+        gbk = Big5ToGbk(text);
+    }
+    ProgressStage mapping(0.5, 1.0);
+    return TraditionalToSimplified(gbk);
+}

@@ -1,6 +1,7 @@
 #include "engine/chinese_script.h"
 
 #include "engine/gbk_runs.h"
+#include "engine/progress.h"
 #include "engine/script_table.h"
 #include "runtime/dll_commands.h"
 #include "runtime/library.h"
@@ -27,7 +28,12 @@ TextVar MapByTable(const char* text, const ScriptPair* pairs, int32_t count) {
     ByteSetVar bytes = ToByteSet(text ? text : "");
     uint8_t* d = bytes.data();
     int32_t n = bytes.size();
+    int32_t nextReport = 0;
     for (int32_t i = 0; i < n;) {
+        if (i >= nextReport) {
+            ReportProgress(i, n);
+            nextReport = i + kProgressBlock;
+        }
         if (IsGbkPairAt(d, n, i)) {
             int32_t k = FindPair(pairs, count, static_cast<uint16_t>(d[i] << 8 | d[i + 1]));
             if (k >= 0) {

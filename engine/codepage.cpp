@@ -1,7 +1,9 @@
 #include "engine/codepage.h"
 
 #include "runtime/dll_commands.h"
+#include "engine/progress.h"
 #include "runtime/library.h"
+#include "runtime/memory.h"
 
 namespace {
 // Every measurement is taken as on a GBK system, so results do not depend on the locale
@@ -29,6 +31,7 @@ public:
     explicit HeapScratch(int32_t size) {
         heap_ = CallDllCommand<void*>(kDllGetProcessHeap);
         block_ = CallDllCommand<void*>(kDllHeapAlloc, heap_, kHeapZeroMemory, static_cast<uint32_t>(size));
+        if (!block_) RaiseAllocationFailure(size);
     }
     ~HeapScratch() {
         if (block_) CallDllCommand<int32_t>(kDllHeapFree, heap_, uint32_t(0), block_);
@@ -62,10 +65,92 @@ int32_t FirstZeroUnit(const ByteSetVar& bytes) {
         if (p[2 * k] == 0 && p[2 * k + 1] == 0) return k;
     return -1;
 }
+
+// Long texts go to the system a slice at a time, so that the conversion can report its
+// progress between slices. A slice of bytes ends after a byte below 0x40: in GBK, BIG5 and
+// UTF-8 alike such a byte is a character of its own and never a trail byte, so the system
+// reads the bytes on either side of the cut just as it reads them in one piece. A slice of
+// units never ends between the two halves of a surrogate pair.
+const int32_t kCodePageSlice = 256 * 1024;
+
+int32_t ByteSliceEnd(const uint8_t* p, int32_t start, int32_t n) { return CodePageSliceEnd(p, start, n); }
+
+int32_t UnitSliceEnd(const uint8_t* p, int32_t start, int32_t n) {
+    if (n - start <= kCodePageSlice) return n;
+    int32_t k = start + kCodePageSlice;
+    uint32_t before = p[2 * (k - 1)] | (p[2 * (k - 1) + 1] << 8);
+    return before >= 0xD800 && before <= 0xDBFF ? k + 1 : k;
+}
+
+// The units of the text's bytes in codePage, one slice at a time, after the measure as GBK
+// the buffer of a single call would have: the units with the terminating zero unit, zeros
+// up to that measure; all zeros when the text takes more units in codePage than in GBK
+// (a single call fails then and its partial result is not kept).
+ByteSetVar SlicedToUtf16(const uint8_t* source, int32_t length, uint32_t codePage) {
+    // No code page here makes more than one unit of a byte.
+    ByteSetVar buffer = ZeroByteSet(2 * (length + 1));
+    int64_t measured = 1, written = 0;
+    for (int32_t start = 0; start < length;) {
+        ReportProgress(start, length);
+        int32_t end = ByteSliceEnd(source, start, length);
+        int32_t got = MultiToWide(codePage, source + start, end - start, buffer.data() + 2 * written,
+                                  length + 1 - static_cast<int32_t>(written));
+        measured += codePage == kMeasureCodePage ? got : MultiToWide(kMeasureCodePage, source + start, end - start, nullptr, 0);
+        written += got;
+        start = end;
+    }
+    if (written + 1 > measured) return ZeroByteSet(static_cast<int32_t>(2 * measured));
+    return ByteSetLeft(buffer, static_cast<int32_t>(2 * measured));
+}
+
+// The bytes of units in codePage, one slice at a time, each slice measured in codePage.
+ByteSetVar SlicedFromUtf16(const uint8_t* units, int32_t count, uint32_t codePage) {
+    int64_t total = 0;
+    for (int32_t start = 0; start < count;) {
+        int32_t end = UnitSliceEnd(units, start, count);
+        total += WideToMulti(codePage, 0, units + 2 * start, end - start, nullptr, 0);
+        start = end;
+    }
+    if (total <= 0) return ByteSetVar();
+    // A byte set holds fewer than INT32_MAX bytes: a longer result fails as an allocation does.
+    ByteSetVar bytes = ZeroByteSet(total >= INT32_MAX ? INT32_MAX : static_cast<int32_t>(total));
+    int64_t used = 0;
+    for (int32_t start = 0; start < count;) {
+        ReportProgress(start, count);
+        int32_t end = UnitSliceEnd(units, start, count);
+        used += WideToMulti(codePage, 0, units + 2 * start, end - start, bytes.data() + used,
+                            static_cast<int32_t>(total - used));
+        start = end;
+    }
+    return bytes;
+}
+
+// The units of bytes in codePage, one slice at a time.
+ByteSetVar SlicedBytesToUtf16(const uint8_t* source, int32_t length, uint32_t codePage) {
+    ByteSetVar buffer = ZeroByteSet(2 * length);
+    int32_t written = 0;
+    for (int32_t start = 0; start < length;) {
+        ReportProgress(start, length);
+        int32_t end = ByteSliceEnd(source, start, length);
+        written += MultiToWide(codePage, source + start, end - start, buffer.data() + 2 * written, length - written);
+        start = end;
+    }
+    return ByteSetLeft(buffer, 2 * written);
+}
 }  // namespace
+
+int32_t CodePageSliceEnd(const uint8_t* bytes, int32_t start, int32_t n) {
+    if (n - start <= kCodePageSlice) return n;
+    int32_t k = start + kCodePageSlice;
+    while (k < n && bytes[k - 1] >= 0x40) ++k;
+    return k;
+}
 
 ByteSetVar CodePageToUtf16(const char* text, uint32_t codePage) {
     const char* source = text ? text : "";
+    int32_t length = TextLength(source);
+    if (length > kCodePageSlice)
+        return SlicedToUtf16(reinterpret_cast<const uint8_t*>(source), length, codePage);
     int32_t n = MultiToWide(kMeasureCodePage, source, -1, nullptr, 0);
     if (n <= 0) return ByteSetVar();
     ByteSetVar buffer = ZeroByteSet(2 * n);
@@ -78,7 +163,13 @@ ByteSetVar CodePageToUtf16(const char* text, uint32_t codePage) {
 TextVar Utf16ToCodePage(const ByteSetVar& units, uint32_t codePage) {
     if (UnitCount(units) == 0) return TextVar();
     // Units without a terminating zero unit are converted by count: never read past the set.
-    int32_t count = FirstZeroUnit(units) >= 0 ? -1 : UnitCount(units);
+    int32_t zero = FirstZeroUnit(units);
+    if ((zero >= 0 ? zero : UnitCount(units)) > kCodePageSlice) {
+        // The text ends at its first zero byte, as a single call's result does.
+        ByteSetVar bytes = SlicedFromUtf16(units.data(), zero >= 0 ? zero : UnitCount(units), codePage);
+        return ToText(bytes);
+    }
+    int32_t count = zero >= 0 ? -1 : UnitCount(units);
     int32_t m = WideToMulti(kMeasureCodePage, 0, units.data(), count, nullptr, 0);
     if (m <= 0) return TextVar();
     TextVar buffer = SpaceText(2 * m);
@@ -123,10 +214,10 @@ ByteSetVar Utf16BytesToUtf8(const ByteSetVar& bytes) {
     int32_t zero = FirstZeroUnit(bytes);
     if (zero >= 0) n = zero;
     if (n == 0) return ByteSetVar();
+    if (n > kCodePageSlice) return SlicedFromUtf16(bytes.data(), n, kCodePageUtf8);
     int32_t m = WideToMulti(kCodePageUtf8, 0, bytes.data(), n, nullptr, 0);
     if (m <= 0) return ByteSetVar();
     HeapScratch scratch(m);
-    if (!scratch.get()) return ByteSetVar();
     WideToMulti(kCodePageUtf8, 0, bytes.data(), n, scratch.get(), m);
     return CopyScratch(scratch, m);
 }
@@ -141,10 +232,10 @@ ByteSetVar Utf8BytesToUtf16(const ByteSetVar& bytes) {
         }
     }
     if (count == 0) return ByteSetVar();
+    if (count > kCodePageSlice) return SlicedBytesToUtf16(p, count, kCodePageUtf8);
     int32_t m = MultiToWide(kCodePageUtf8, p, count, nullptr, 0);
     if (m <= 0) return ByteSetVar();
     HeapScratch scratch(2 * m);
-    if (!scratch.get()) return ByteSetVar();
     MultiToWide(kCodePageUtf8, p, count, scratch.get(), m);
     return CopyScratch(scratch, 2 * m);
 }
@@ -223,6 +314,7 @@ bool FindNonGbkChar(const ByteSetVar& units, int32_t* place, uint32_t* codePoint
     const uint8_t* p = units.data();
     int32_t n = UnitCount(units);
     for (int32_t start = 0; start < n; start += kSlice) {
+        ReportProgress(start, n);
         int32_t end = start + kSlice < n ? start + kSlice : n;
         int32_t surrogate = end;
         for (int32_t k = start; k < end; ++k) {

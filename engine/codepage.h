@@ -12,6 +12,11 @@ const uint32_t kCodePageGbk = 936;
 const uint32_t kCodePageBig5 = 950;
 const uint32_t kCodePageUtf8 = 65001;
 
+// Where a slice of the bytes from start should end so that converting the slices one by
+// one gives what one call on all n bytes gives (in GBK, BIG5 and UTF-8): after a byte
+// below 0x40, some hundreds of kilobytes on; n when the rest is short.
+int32_t CodePageSliceEnd(const uint8_t* bytes, int32_t start, int32_t n);
+
 // The text's UTF-16 units in code page cp, terminating zero unit included. The buffer is
 // measured as GBK text, whatever the system's code page.
 ByteSetVar CodePageToUtf16(const char* text, uint32_t codePage);

@@ -2,6 +2,7 @@
 
 #include "engine/codepage.h"
 #include "engine/crc32_rc4.h"
+#include "engine/progress.h"
 #include "runtime/dll_commands.h"
 #include "runtime/library.h"
 
@@ -28,29 +29,40 @@ const HashService kShaService = {kDllCryptAcquireContextA2, kDllCryptCreateHash2
 
 const uint8_t kNoByte = 0;
 
-bool Acquire(const HashService& s, uint32_t providerType, uint32_t* provider) {
+// Provider and hash handles are pointer-sized on 64-bit Windows.
+bool Acquire(const HashService& s, uint32_t providerType, uintptr_t* provider) {
     if (CallDllCommand<int32_t>(s.acquire, provider, "", "", providerType, kCryptVerifyContext))
         return true;
     return CallDllCommand<int32_t>(s.acquire, provider, "", "", providerType, uint32_t(0)) != 0;
 }
 
-bool CreateHash(const HashService& s, uint32_t provider, uint32_t algorithm, uint32_t* hash) {
-    return CallDllCommand<int32_t>(s.create, provider, algorithm, uint32_t(0), uint32_t(0), hash) != 0;
+bool CreateHash(const HashService& s, uintptr_t provider, uint32_t algorithm, uintptr_t* hash) {
+    return CallDllCommand<int32_t>(s.create, provider, algorithm, uintptr_t(0), uint32_t(0), hash) != 0;
 }
 
-bool HashData(const HashService& s, uint32_t hash, const ByteSetVar& data) {
-    const uint8_t* bytes = data.data() ? data.data() : &kNoByte;
-    return CallDllCommand<int32_t>(s.hashData, hash, bytes, static_cast<uint32_t>(ByteSetLength(data)),
-                                   uint32_t(0)) != 0;
+// The data goes to the provider in slices, as many calls as it likes, so that a long
+// input can report progress between them; the digest is that of the whole.
+const int32_t kHashSlice = 1024 * 1024;
+
+bool HashData(const HashService& s, uintptr_t hash, const ByteSetVar& data) {
+    int32_t n = ByteSetLength(data);
+    if (n == 0)
+        return CallDllCommand<int32_t>(s.hashData, hash, &kNoByte, uint32_t(0), uint32_t(0)) != 0;
+    for (int32_t start = 0; start < n; start += kHashSlice) {
+        ReportProgress(start, n);
+        uint32_t count = static_cast<uint32_t>(n - start < kHashSlice ? n - start : kHashSlice);
+        if (!CallDllCommand<int32_t>(s.hashData, hash, data.data() + start, count, uint32_t(0))) return false;
+    }
+    return true;
 }
 
-bool GetHashValue(const HashService& s, uint32_t hash, uint8_t* buffer, uint32_t* size) {
+bool GetHashValue(const HashService& s, uintptr_t hash, uint8_t* buffer, uint32_t* size) {
     return CallDllCommand<int32_t>(s.getParam, hash, kHpHashVal, buffer, size, uint32_t(0)) != 0;
 }
 
-void DestroyHash(const HashService& s, uint32_t hash) { CallDllCommand<int32_t>(s.destroy, hash); }
+void DestroyHash(const HashService& s, uintptr_t hash) { CallDllCommand<int32_t>(s.destroy, hash); }
 
-void Release(const HashService& s, uint32_t provider) {
+void Release(const HashService& s, uintptr_t provider) {
     CallDllCommand<int32_t>(s.release, provider, uint32_t(0));
 }
 
@@ -77,9 +89,9 @@ TextVar ShaHex(const ByteSetVar& data, uint32_t algorithm) {
 
 TextVar LegacyDigest(const ByteSetVar& data, uint32_t algorithm, int32_t digestSize) {
     if (digestSize <= 0) return TextVar();
-    uint32_t provider = 0;
+    uintptr_t provider = 0;  // handles are pointer-sized
     if (!Acquire(kLegacyService, kProvRsaFull, &provider)) return TextVar();
-    uint32_t hash = 0;
+    uintptr_t hash = 0;
     if (!CreateHash(kLegacyService, provider, algorithm, &hash)) {
         Release(kLegacyService, provider);
         return TextVar();
@@ -97,10 +109,10 @@ TextVar LegacyDigest(const ByteSetVar& data, uint32_t algorithm, int32_t digestS
 }
 
 ByteSetVar ShaDigest(const ByteSetVar& data, uint32_t algorithm) {
-    uint32_t provider = 0;
+    uintptr_t provider = 0;  // handles are pointer-sized
     if (!Acquire(kShaService, kProvRsaAes, &provider)) return ByteSetVar();
     ByteSetVar digest;
-    uint32_t hash = 0;
+    uintptr_t hash = 0;
     if (CreateHash(kShaService, provider, algorithm, &hash)) {
         uint32_t n = 0;
         if (HashData(kShaService, hash, data) && GetHashValue(kShaService, hash, nullptr, &n) && n > 0) {

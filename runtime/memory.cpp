@@ -27,7 +27,13 @@ void Count(LONG64 delta) {
 }
 LONG64 BlockBytes(void* p) { return g_countBytes ? static_cast<LONG64>(HeapSize(heap(), 0, p)) : 0; }
 
+AllocationFailureHandler g_failureHandler = nullptr;
+int64_t g_limit = 0;
+
+bool OverLimit(int32_t size) { return g_limit > 0 && g_liveBytes + size > g_limit; }
+
 [[noreturn]] void AllocationFailed(int32_t size) {
+    if (g_failureHandler) g_failureHandler(size);
     char message[64];
     wsprintfA(message, "\xB7\xD6\xC5\xE4 %d \xD7\xD6\xBD\xDA\xC4\xDA\xB4\xE6\xCA\xA7\xB0\xDC!", size);  // 分配 %d 字节内存失败!
     RaiseFatalMessage(message);
@@ -44,6 +50,10 @@ bool InConstantArea(const void* p) {
     return b >= g_constBegin && b < g_constEnd;
 }
 
+void SetAllocationFailureHandler(AllocationFailureHandler handler) { g_failureHandler = handler; }
+void RaiseAllocationFailure(int32_t size) { AllocationFailed(size); }
+void SetBlockBytesLimit(int64_t limit) { g_limit = limit; }
+
 long LiveBlockCount() { return g_live; }
 void CountBlockBytes() { g_countBytes = true; }
 int64_t LiveBlockBytes() { return g_liveBytes; }
@@ -53,7 +63,7 @@ void ResetPeakBlockBytes() { g_peakBytes = g_liveBytes; }
 void* TryAllocMemory(int32_t size) {
     // A negative size can only come from a broken length computation: refuse it like an
     // allocation the heap cannot satisfy, rather than asking for 4 GB.
-    void* p = size >= 0 ? HeapAlloc(heap(), 0, size > 0 ? size : 1) : nullptr;
+    void* p = size >= 0 && !OverLimit(size) ? HeapAlloc(heap(), 0, size > 0 ? size : 1) : nullptr;
     if (p) {
         InterlockedIncrement(&g_live);
         Count(BlockBytes(p));
@@ -77,7 +87,9 @@ void* ReallocMemory(void* block, int32_t size) {
         return fresh;
     }
     LONG64 before = BlockBytes(block);
-    void* p = size >= 0 ? HeapReAlloc(heap(), 0, block, size > 0 ? size : 1) : nullptr;
+    void* p = size >= 0 && !OverLimit(size - static_cast<int32_t>(before))
+                  ? HeapReAlloc(heap(), 0, block, size > 0 ? size : 1)
+                  : nullptr;
     if (p) Count(BlockBytes(p) - before);
     if (!p) AllocationFailed(size);
     return p;

@@ -5,6 +5,13 @@
 #include "values.h"
 
 void* AllocMemory(int32_t size);
+// What AllocMemory does when the heap cannot give a block: the handler runs first and may
+// take the failure over by throwing (a running command ends with a message instead of the
+// program); when it returns, or there is none, the fatal report ends the process.
+typedef void (*AllocationFailureHandler)(int32_t size);
+void SetAllocationFailureHandler(AllocationFailureHandler handler);
+// For memory the engine takes from the system itself: the same path as a failed AllocMemory.
+[[noreturn]] void RaiseAllocationFailure(int32_t size);
 // As AllocMemory, but a failure returns null instead of ending the process.
 void* TryAllocMemory(int32_t size);
 void* ReallocMemory(void* block, int32_t size);
@@ -25,3 +32,6 @@ void CountBlockBytes();
 int64_t LiveBlockBytes();
 int64_t PeakBlockBytes();
 void ResetPeakBlockBytes();
+// A ceiling on those bytes (0: none) beyond which allocations fail, so that a test can run
+// a conversion out of memory in seconds. Needs CountBlockBytes.
+void SetBlockBytesLimit(int64_t limit);

@@ -12,6 +12,7 @@
 #include "engine/crc32_rc4.h"
 #include "engine/digests.h"
 #include "engine/digits.h"
+#include "engine/progress.h"
 #include "engine/script_escape.h"
 #include "engine/url_codec.h"
 #include "runtime/library.h"
@@ -27,10 +28,19 @@ namespace wht {
 namespace {
 const int32_t kEnterKey = 13;
 
+// Reading the input as GBK is the first tenth of a conversion's progress, the conversion
+// itself the rest.
+const double kReadingShare = 0.1;
+class ConversionStage : public ProgressStage {
+public:
+    ConversionStage() : ProgressStage(kReadingShare, 1.0) {}
+};
+
 // The input as GBK text, for the conversions that work on GBK text or its bytes. When the
 // input holds a character GBK cannot hold, the output box gets the prompt that names it
 // instead: a result computed from "?" in its place would be a wrong one.
 bool ReadGbkInput(TextVar* text) {
+    ProgressStage reading(0.0, kReadingShare);
     ByteSetVar units = ReadInputWide();
     ByteSetVar prompt = NonGbkPrompt(units);
     if (!prompt.empty()) {
@@ -45,6 +55,7 @@ bool ReadGbkInput(TextVar* text) {
 void TextToText(TextVar (*routine)(const char*)) {
     TextVar input;
     if (!ReadGbkInput(&input)) return;
+    ConversionStage stage;
     TextVar result = routine(input);
     WriteOutput(result);
 }
@@ -53,6 +64,7 @@ void BytesToText(TextVar (*routine)(const ByteSetVar&)) {
     TextVar input;
     if (!ReadGbkInput(&input)) return;
     ByteSetVar bytes = ToByteSet(input);
+    ConversionStage stage;
     TextVar result = routine(bytes);
     WriteOutput(result);
 }
@@ -61,6 +73,7 @@ void BytesToBytesAsText(ByteSetVar (*routine)(const ByteSetVar&)) {
     TextVar input;
     if (!ReadGbkInput(&input)) return;
     ByteSetVar bytes = ToByteSet(input);
+    ConversionStage stage;
     ByteSetVar result = routine(bytes);
     TextVar shown = ToText(result);
     WriteOutput(shown);
@@ -69,6 +82,7 @@ void BytesToBytesAsText(ByteSetVar (*routine)(const ByteSetVar&)) {
 void TextToBytesAsText(ByteSetVar (*routine)(const char*)) {
     TextVar input;
     if (!ReadGbkInput(&input)) return;
+    ConversionStage stage;
     ByteSetVar result = routine(input);
     TextVar shown = ToText(result);
     WriteOutput(shown);
@@ -91,6 +105,7 @@ void UnitsToUnits(ByteSetVar (*routine)(const ByteSetVar&)) {
 void TextToUnits(ByteSetVar (*routine)(const char*)) {
     TextVar input;
     if (!ReadGbkInput(&input)) return;
+    ConversionStage stage;
     ByteSetVar result = routine(input);
     WriteOutputWide(result);
 }
@@ -99,6 +114,7 @@ void BytesToUnits(ByteSetVar (*routine)(const ByteSetVar&)) {
     TextVar input;
     if (!ReadGbkInput(&input)) return;
     ByteSetVar bytes = ToByteSet(input);
+    ConversionStage stage;
     ByteSetVar result = routine(bytes);
     WriteOutputWide(result);
 }
@@ -107,6 +123,7 @@ void Rc4() {
     TextVar input;
     if (!ReadGbkInput(&input)) return;
     ByteSetVar bytes = ToByteSet(input);
+    ConversionStage stage;
     ByteSetVar result = Rc4Crypt(bytes, "");
     TextVar shown = ToText(result);
     WriteOutput(shown);
@@ -159,6 +176,7 @@ void BaseRadioClicked() {
 void Report(bool (*report)(const char*, TextVar&)) {
     TextVar input;
     if (!ReadGbkInput(&input)) return;
+    ConversionStage stage;
     TextVar output;
     if (report(input, output)) WriteOutput(output);
 }
@@ -236,6 +254,8 @@ void 编辑框_QZ输入_按下某键(int keyCode, int) {
 }
 
 void 编辑框_QZ输入_内容被改变() {
+    // Runs inside the edit control's notification, where no exception may pass.
+    NoCommandUnwinding inWindowWork;
     ByteSetVar input = ReadInputWide();
     ByteSetVar joined;
     if (!RemoveLineBreaks(input, &joined)) return;

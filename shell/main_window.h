@@ -17,6 +17,7 @@ const uint32_t k单选框_二进制 = 0x1601589b;
 const uint32_t k单选框_八进制 = 0x1601589a;
 const uint32_t k单选框_十进制 = 0x16015899;
 const uint32_t k单选框_十六进制 = 0x16015898;
+const uint32_t k状态条1 = 0x160158ac;
 
 const uint32_t k菜单_加密解密 = 0x26010086;
 const uint32_t k菜单_文汇通1 = 0x26010092;
@@ -30,4 +31,5 @@ const int32_t kPropContent = 8;     // edit box
 const int32_t kPropSelStart = 24;   // edit box
 const int32_t kPropContentWide = 29;  // edit box: the content as UTF-16 units
 const int32_t kPropChecked = 18;    // radio box
+const int32_t kPropStatusText = 6;  // status bar: the line it shows
 }  // namespace wht

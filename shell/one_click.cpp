@@ -6,6 +6,7 @@
 #include "engine/codepage.h"
 #include "engine/crc32_rc4.h"
 #include "engine/digests.h"
+#include "engine/progress.h"
 #include "engine/script_escape.h"
 #include "engine/url_codec.h"
 #include "runtime/library.h"
@@ -108,14 +109,28 @@ ByteSetVar NoteLine(const char* label, const ByteSetVar& note) {
     return JoinByteSets({&head, &note, &end});
 }
 
+// The report's progress in equal steps: the GBK form, the nine lines, the digest block,
+// SHA-256 and SHA-512.
+const int kReportSteps = 13;
+class ReportStep : public ProgressStage {
+public:
+    explicit ReportStep(int k) : ProgressStage(double(k) / kReportSteps, double(k + 1) / kReportSteps) {}
+};
+
 ByteSetVar UnitsReport(const ByteSetVar& u, const LineSpec (&lines)[kConversionLines], const int (&order)[kDigestLines]) {
-    // The note replaces what would be computed from a GBK form with "?" in it.
-    ByteSetVar note = NonGbkPrompt(u);
+    ByteSetVar note;
+    TextVar t;
+    {
+        ReportStep reading(0);
+        // The note replaces what would be computed from a GBK form with "?" in it.
+        note = NonGbkPrompt(u);
+        if (note.empty()) t = UnitsToGbk(u);
+    }
     bool gbk = note.empty();
-    TextVar t = gbk ? UnitsToGbk(u) : TextVar();
     ByteSetVar b = ToByteSet(t);
     ByteSetVar report[kReportLines];
     for (int i = 0; i < kConversionLines; ++i) {
+        ReportStep step(1 + i);
         const LineSpec& line = lines[i];
         if (!gbk && !line.fromUnits) {
             report[i] = NoteLine(line.label, note);
@@ -130,9 +145,21 @@ ByteSetVar UnitsReport(const ByteSetVar& u, const LineSpec (&lines)[kConversionL
     }
     report[9] = UnitsLine("--------------------------------------------------\r\n");
     if (gbk) {
-        DigestBlockTexts block = DigestBlock(t);
+        DigestBlockTexts block;
+        {
+            ReportStep step(10);
+            block = DigestBlock(t);
+        }
         for (int i = 0; i < kDigestLines; ++i) report[10 + i] = UnitsLine(block.at(order[i]));
-        TextVar sha256 = Sha256Hex(b), sha512 = Sha512Hex(b);
+        TextVar sha256, sha512;
+        {
+            ReportStep step(11);
+            sha256 = Sha256Hex(b);
+        }
+        {
+            ReportStep step(12);
+            sha512 = Sha512Hex(b);
+        }
         report[15] = UnitsLine(Line("取sha256值： ", sha256));
         report[16] = UnitsLine(Line("取sha512值： ", sha512));
     } else {

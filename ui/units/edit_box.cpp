@@ -118,6 +118,9 @@ private:
     // The one place the content is read and written, as UTF-16: the GBK and wide content
     // properties, paste, and through them line-break removal and swap all go through here.
     std::wstring ContentW() const;
+    // What the caret and the selection move in: the control's own text, which a bounded
+    // view keeps short; the whole content is never copied for them.
+    std::wstring SelectableText() const;
     // Replaces the content and raises the content-changed event once; caret >= 0 places
     // the caret first, so the event's handler sees (and may move) it.
     void SetContentW(const std::wstring& text, int caret = -1);
@@ -154,6 +157,13 @@ private:
     HWND spin_ = nullptr;
     int writing_ = 0;  // inside SetContentW: the control's own EN_CHANGE is folded into one event
 };
+
+std::wstring EditBoxUnit::SelectableText() const {
+    if (!bounded_) return ContentW();
+    std::wstring view(GetWindowTextLengthW(hwnd) + 1, L'\0');
+    view.resize(GetWindowTextW(hwnd, &view[0], static_cast<int>(view.size())));
+    return view;
+}
 
 std::wstring EditBoxUnit::ContentW() const {
     if (bounded_) return whole_;
@@ -403,7 +413,7 @@ bool EditBoxUnit::PropertyChanged(int k, const ArgRecord& v) {
     case kSpinMin: d_.SpinMin = ArgInt(v); UpdateSpin(); return true;
     case kSpinMax: d_.SpinMax = ArgInt(v); UpdateSpin(); return true;
     case kSelStart: {
-        std::wstring text = ContentW();
+        std::wstring text = SelectableText();
         int request = ArgInt(v);
         int start, end;
         Selection(&start, &end);
@@ -419,7 +429,7 @@ bool EditBoxUnit::PropertyChanged(int k, const ArgRecord& v) {
         return true;
     }
     case kSelLength: {
-        std::wstring text = ContentW();
+        std::wstring text = SelectableText();
         int request = ArgInt(v);
         int start, end;
         Selection(&start, &end);
@@ -480,7 +490,7 @@ bool EditBoxUnit::ReadProperty(int k, ArgRecord* r) {
     case kSelStart:
     case kSelLength:
     case kSelText: {
-        std::wstring text = ContentW();
+        std::wstring text = SelectableText();
         int start, end;
         Selection(&start, &end);
         start = std::min(start, static_cast<int>(text.size()));

@@ -5,6 +5,7 @@
 
 #include "runtime/command_args.h"
 #include "ui/units/unit_common.h"
+#include "ui/wide_text.h"
 
 namespace {
 
