@@ -31,5 +31,5 @@ const int32_t kPropContent = 8;     // edit box
 const int32_t kPropSelStart = 24;   // edit box
 const int32_t kPropContentWide = 29;  // edit box: the content as UTF-16 units
 const int32_t kPropChecked = 18;    // radio box
-const int32_t kPropStatusText = 6;  // status bar: the line it shows
+const int32_t kPropStatusText = 14;  // status bar: the line it shows
 }  // namespace wht

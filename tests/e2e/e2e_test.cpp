@@ -459,6 +459,51 @@ TEST_CASE("commands and a close given during a conversion wait for it" * doctest
     CHECK(code == 0);
 }
 
+// What the status bar shows, read as the user's screen reader would read it.
+std::wstring StatusText(HWND main) {
+    HWND status = FindWindowExW(main, nullptr, L"msctls_statusbar32", nullptr);
+    wchar_t text[128] = L"";
+    DWORD_PTR got = 0;
+    SendMessageTimeoutW(status, WM_GETTEXT, 128, reinterpret_cast<LPARAM>(text), SMTO_NORMAL, 5000, &got);
+    return text;
+}
+
+TEST_CASE("a long conversion shows its progress and keeps the window alive; closing stops it" * doctest::timeout(120)) {
+    std::wstring text;
+    for (int i = 0; i < 300000; ++i) text += L"中文abc ";  // 2.4 M characters: seconds of work
+    ProgramDriver own;
+    REQUIRE(own.Start());
+    PutClipboard(text);
+    own.Menu("粘贴");
+    for (int run = 0; run < 2; ++run) {
+        CAPTURE(run);
+        if (run == 1) SendMessageW(own.Control(ids::编辑框_357输出), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"x"));
+        PostMessageW(own.main(), WM_COMMAND, MenuCommand("一键编码(&B)"), 0);
+        REQUIRE(WaitFor([&] { return StatusText(own.main()).rfind(L"正在转换… ", 0) == 0; }, 30000));
+        // The window answers at once while the conversion runs.
+        DWORD start = GetTickCount();
+        DWORD_PTR ignored;
+        CHECK(SendMessageTimeoutW(own.main(), WM_NULL, 0, 0, SMTO_NORMAL, 5000, &ignored) != 0);
+        CHECK(GetTickCount() - start < 500);
+        if (run == 0) {
+            CHECK(WaitFor([&] { return own.OutputWide().rfind(L"URL解码(GBK)： ", 0) == 0; }, 60000));
+            CHECK(WaitFor([&] { return StatusText(own.main()).empty(); }));
+        }
+    }
+    // A close during the second run stops it: its report never reaches the box.
+    PostMessageW(own.main(), WM_CLOSE, 0, 0);
+    bool reported = false;
+    WaitFor([&] {
+        reported = reported || own.OutputWide().rfind(L"URL", 0) == 0;
+        return !IsWindow(own.main());
+    }, 30000);
+    CHECK_FALSE(reported);
+    REQUIRE(WaitForSingleObject(own.process(), 30000) == WAIT_OBJECT_0);
+    DWORD code = 1;
+    GetExitCodeProcess(own.process(), &code);
+    CHECK(code == 0);
+}
+
 TEST_CASE("作者 opens the about window modally; closing it re-enables the main window") {
     ProgramDriver& p = Fresh();
     PostMessageW(p.main(), WM_COMMAND, MAKEWPARAM(MenuCommand("作者"), 0), 0);

@@ -1,7 +1,9 @@
 // Code-page conversions: one table per routine, round trips, and the byte-set-to-text view.
+#include <windows.h>
 #include <cstring>
 #include <string>
 
+#include "engine/big5.h"
 #include "engine/codepage.h"
 #include "runtime/command_args.h"
 #include "runtime/library.h"
@@ -235,4 +237,50 @@ TEST_CASE("codepage: the routines agree with each other on GBK text") {
         CHECK(Hex(CpStr(again)) == Hex(CpStr(units)));
         CHECK(Hex(CpStr(Utf16ToCodePage(CodePageToUtf16(t, kCodePageGbk), kCodePageGbk))) == Hex(t));
     }
+}
+
+namespace {
+// Over a megabyte of everything the converters meet: ASCII with and without the bytes
+// that let a long text be cut, GBK pairs, lone lead bytes, UTF-8 (whole and broken), and
+// a run of 300 KB with no byte below 0x40 at all.
+std::string MixedBytes() {
+    const char* pieces[] = {"abc", " ", "12,", "\xD6\xD0\xCE\xC4", "\x81", "\xE4\xB8\xAD", "\xE4\xB8", "\xC3\xA9", "\xFE\x7F", "\r\n"};
+    std::string s;
+    uint32_t seed = 12345;
+    while (s.size() < 1200000) {
+        seed = seed * 1103515245u + 12345u;
+        s += pieces[(seed >> 16) % 10];
+        if (s.size() > 500000 && s.size() < 500100)
+            for (int i = 0; i < 100000; ++i) s += "\xB9\xFA\x41";
+    }
+    return s;
+}
+
+std::wstring WholeToUnits(UINT cp, const std::string& s) {
+    std::wstring w(s.size() + 1, L'\0');
+    w.resize(MultiByteToWideChar(cp, 0, s.data(), static_cast<int>(s.size()), &w[0], static_cast<int>(w.size())));
+    return w;
+}
+std::string WholeFromUnits(UINT cp, const std::wstring& w) {
+    std::string s(3 * w.size() + 1, '\0');
+    s.resize(WideCharToMultiByte(cp, 0, w.data(), static_cast<int>(w.size()), &s[0], static_cast<int>(s.size()), nullptr, nullptr));
+    return s.substr(0, strlen(s.c_str()));
+}
+}  // namespace
+
+TEST_CASE("codepage: a long text converted in slices reads as one call reads it") {
+    std::string bytes = MixedBytes();
+    std::wstring gbkUnits = WholeToUnits(936, bytes);
+    CHECK(W(GbkToUnits(bytes.c_str())) == gbkUnits);
+    CHECK(CpStr(UnitsToGbk(U(gbkUnits))) == WholeFromUnits(936, gbkUnits));
+    CHECK(CpStr(UnitsToUtf8(U(gbkUnits))) == WholeFromUnits(65001, gbkUnits));
+    std::wstring utf8Units = WholeToUnits(65001, bytes);
+    CHECK(W(Utf8BytesToUtf16(CpBytes(bytes))) == utf8Units);
+    // More units as UTF-8 than as GBK: a single call fails, and so the routine gives none.
+    REQUIRE(utf8Units.size() > gbkUnits.size());
+    CHECK(W(Utf8ToUnits(bytes.c_str())).empty());
+    CHECK(W(Utf8ToUnits(WholeFromUnits(65001, gbkUnits).c_str())) == gbkUnits);
+    CHECK(CpStr(Utf16BytesToUtf8(U(gbkUnits))) == WholeFromUnits(65001, gbkUnits));
+    CHECK(CpStr(Big5ToGbk(bytes.c_str())) == WholeFromUnits(936, WholeToUnits(950, bytes)));
+    CHECK(CpStr(GbkToBig5(bytes.c_str())) == WholeFromUnits(950, gbkUnits));
 }
