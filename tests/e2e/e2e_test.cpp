@@ -14,16 +14,7 @@ ProgramDriver& Program() {
 }
 
 namespace {
-void PutClipboard(const std::wstring& text) {
-    REQUIRE(OpenClipboard(nullptr));
-    EmptyClipboard();
-    size_t bytes = (text.size() + 1) * sizeof(wchar_t);
-    HGLOBAL g = GlobalAlloc(GMEM_MOVEABLE, bytes);
-    memcpy(GlobalLock(g), text.c_str(), bytes);
-    GlobalUnlock(g);
-    SetClipboardData(CF_UNICODETEXT, g);
-    CloseClipboard();
-}
+void PutClipboard(const std::wstring& text) { REQUIRE(SetClipboardText(text)); }
 std::wstring TakeClipboard() {
     if (!OpenClipboard(nullptr)) return L"";
     HANDLE h = GetClipboardData(CF_UNICODETEXT);
@@ -459,15 +450,6 @@ TEST_CASE("commands and a close given during a conversion wait for it" * doctest
     CHECK(code == 0);
 }
 
-// What the status bar shows, read as the user's screen reader would read it.
-std::wstring StatusText(HWND main) {
-    HWND status = FindWindowExW(main, nullptr, L"msctls_statusbar32", nullptr);
-    wchar_t text[128] = L"";
-    DWORD_PTR got = 0;
-    SendMessageTimeoutW(status, WM_GETTEXT, 128, reinterpret_cast<LPARAM>(text), SMTO_NORMAL, 5000, &got);
-    return text;
-}
-
 TEST_CASE("a long conversion shows its progress and keeps the window alive; closing stops it" * doctest::timeout(120)) {
     std::wstring text;
     for (int i = 0; i < 300000; ++i) text += L"中文abc ";  // 2.4 M characters: seconds of work
@@ -479,7 +461,7 @@ TEST_CASE("a long conversion shows its progress and keeps the window alive; clos
         CAPTURE(run);
         if (run == 1) SendMessageW(own.Control(ids::编辑框_357输出), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"x"));
         PostMessageW(own.main(), WM_COMMAND, MenuCommand("一键编码(&B)"), 0);
-        REQUIRE(WaitFor([&] { return StatusText(own.main()).rfind(L"正在转换… ", 0) == 0; }, 30000));
+        REQUIRE(WaitFor([&] { return own.StatusText().rfind(L"正在转换… ", 0) == 0; }, 30000));
         // The window answers at once while the conversion runs.
         DWORD start = GetTickCount();
         DWORD_PTR ignored;
@@ -487,7 +469,7 @@ TEST_CASE("a long conversion shows its progress and keeps the window alive; clos
         CHECK(GetTickCount() - start < 500);
         if (run == 0) {
             CHECK(WaitFor([&] { return own.OutputWide().rfind(L"URL解码(GBK)： ", 0) == 0; }, 60000));
-            CHECK(WaitFor([&] { return StatusText(own.main()).empty(); }));
+            CHECK(WaitFor([&] { return own.StatusText().empty(); }));
         }
     }
     // A close during the second run stops it: its report never reaches the box.

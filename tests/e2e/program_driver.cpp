@@ -60,6 +60,26 @@ int MenuCommand(const char* caption) {
     return -1;
 }
 
+bool SetClipboardText(const std::wstring& text) {
+    if (!OpenClipboard(nullptr)) return false;
+    EmptyClipboard();
+    size_t bytes = (text.size() + 1) * sizeof(wchar_t);
+    HGLOBAL g = GlobalAlloc(GMEM_MOVEABLE, bytes);
+    memcpy(GlobalLock(g), text.c_str(), bytes);
+    GlobalUnlock(g);
+    SetClipboardData(CF_UNICODETEXT, g);
+    CloseClipboard();
+    return true;
+}
+
+std::wstring ProgramDriver::StatusText() const {
+    HWND status = FindWindowExW(main_, nullptr, L"msctls_statusbar32", nullptr);
+    wchar_t text[128] = L"";
+    DWORD_PTR got = 0;
+    SendMessageTimeoutW(status, WM_GETTEXT, 128, reinterpret_cast<LPARAM>(text), SMTO_NORMAL, 5000, &got);
+    return text;
+}
+
 std::wstring Wide(const std::string& gbk) {
     if (gbk.empty()) return std::wstring();
     int n = MultiByteToWideChar(936, 0, gbk.data(), static_cast<int>(gbk.size()), nullptr, 0);

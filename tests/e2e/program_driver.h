@@ -57,6 +57,9 @@ public:
     // Waits until the program has taken that many more messages posted to it.
     void SettleQueue(int posted) const;
 
+    // The status bar's line, as a screen reader reads it.
+    std::wstring StatusText() const;
+
     DWORD processId() const { return pid_; }
     HANDLE process() const { return process_; }
 
@@ -65,6 +68,9 @@ private:
     HANDLE process_ = nullptr;
     DWORD pid_ = 0;
 };
+
+// Puts the text on the clipboard as Unicode text; false when the clipboard cannot be opened.
+bool SetClipboardText(const std::wstring& text);
 
 std::wstring Wide(const std::string& gbk);
 std::string Gbk(const std::wstring& wide);

@@ -39,23 +39,8 @@ const Item kItems[] = {
     {"字母转小写", ids::单选框_字母转小写, nullptr}, {"数字转大写", ids::单选框_数字转大写, nullptr},
 };
 
-std::wstring StatusText(HWND main) {
-    HWND status = FindWindowExW(main, nullptr, L"msctls_statusbar32", nullptr);
-    wchar_t text[64] = L"";
-    DWORD_PTR got = 0;
-    SendMessageTimeoutW(status, WM_GETTEXT, 64, reinterpret_cast<LPARAM>(text), SMTO_NORMAL, 5000, &got);
-    return text;
-}
-
 void Paste(ProgramDriver& p, const std::wstring& text) {
-    if (!OpenClipboard(nullptr)) return;
-    EmptyClipboard();
-    size_t bytes = (text.size() + 1) * sizeof(wchar_t);
-    HGLOBAL g = GlobalAlloc(GMEM_MOVEABLE, bytes);
-    memcpy(GlobalLock(g), text.c_str(), bytes);
-    GlobalUnlock(g);
-    SetClipboardData(CF_UNICODETEXT, g);
-    CloseClipboard();
+    SetClipboardText(text);
     p.Menu("粘贴");
 }
 
@@ -68,7 +53,7 @@ double Run(ProgramDriver& p, const Item& item, bool encoder) {
     QueryPerformanceCounter(&a);
     if (encoder || !item.radio) PostMessageW(p.main(), WM_COMMAND, MenuCommand(encoder ? item.encoder : item.name), 0);
     else p.PostClick(item.radio);
-    bool done = WaitFor([&] { return p.OutputWide() != kMarker && StatusText(p.main()).empty(); }, 300000);
+    bool done = WaitFor([&] { return p.OutputWide() != kMarker && p.StatusText().empty(); }, 300000);
     QueryPerformanceCounter(&b);
     return done ? double(b.QuadPart - a.QuadPart) / double(f.QuadPart) : -1.0;
 }
