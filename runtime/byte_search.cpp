@@ -80,11 +80,7 @@ bool IsCharBoundary(const uint8_t* s, int32_t from, int32_t q) {
 
 int32_t CheckedBlockSize(int64_t size) {
     // Beyond what a 32-bit size can ask for: the same report an allocation failure gives.
-    if (size > INT32_MAX) {
-        char message[64];
-        wsprintfA(message, "分配 %I64d 字节内存失败!", size);
-        RaiseFatalMessage(message);
-    }
+    if (size > INT32_MAX) RaiseAllocationFailure(size);
     return static_cast<int32_t>(size);
 }
 

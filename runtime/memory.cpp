@@ -32,10 +32,10 @@ int64_t g_limit = 0;
 
 bool OverLimit(int32_t size) { return g_limit > 0 && g_liveBytes + size > g_limit; }
 
-[[noreturn]] void AllocationFailed(int32_t size) {
+[[noreturn]] void AllocationFailed(int64_t size) {
     if (g_failureHandler) g_failureHandler(size);
     char message[64];
-    wsprintfA(message, "\xB7\xD6\xC5\xE4 %d \xD7\xD6\xBD\xDA\xC4\xDA\xB4\xE6\xCA\xA7\xB0\xDC!", size);  // 分配 %d 字节内存失败!
+    wsprintfA(message, "\xB7\xD6\xC5\xE4 %I64d \xD7\xD6\xBD\xDA\xC4\xDA\xB4\xE6\xCA\xA7\xB0\xDC!", size);  // 分配 %I64d 字节内存失败!
     RaiseFatalMessage(message);
 }
 }  // namespace
@@ -51,7 +51,7 @@ bool InConstantArea(const void* p) {
 }
 
 void SetAllocationFailureHandler(AllocationFailureHandler handler) { g_failureHandler = handler; }
-void RaiseAllocationFailure(int32_t size) { AllocationFailed(size); }
+void RaiseAllocationFailure(int64_t size) { AllocationFailed(size); }
 void SetBlockBytesLimit(int64_t limit) { g_limit = limit; }
 
 long LiveBlockCount() { return g_live; }

@@ -8,10 +8,11 @@ void* AllocMemory(int32_t size);
 // What AllocMemory does when the heap cannot give a block: the handler runs first and may
 // take the failure over by throwing (a running command ends with a message instead of the
 // program); when it returns, or there is none, the fatal report ends the process.
-typedef void (*AllocationFailureHandler)(int32_t size);
+typedef void (*AllocationFailureHandler)(int64_t size);
 void SetAllocationFailureHandler(AllocationFailureHandler handler);
-// For memory the engine takes from the system itself: the same path as a failed AllocMemory.
-[[noreturn]] void RaiseAllocationFailure(int32_t size);
+// For memory taken from the system directly, and for sizes beyond what a block can hold:
+// the same path as a failed AllocMemory.
+[[noreturn]] void RaiseAllocationFailure(int64_t size);
 // As AllocMemory, but a failure returns null instead of ending the process.
 void* TryAllocMemory(int32_t size);
 void* ReallocMemory(void* block, int32_t size);

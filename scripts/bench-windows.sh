@@ -27,18 +27,20 @@ python3 - "$raw" > "$out" <<'PY'
 import sys, collections, datetime, os
 rows = collections.OrderedDict()
 for line in open(sys.argv[1], encoding="utf-8"):
-    arch, item, kb, t = line.rstrip("\n").split("\t")
+    arch, item, kb, t, begins = line.rstrip("\n").split("\t")
     rows.setdefault((arch, item), {})[int(kb)] = float(t)
+    rows[(arch, item)]["begins"] = begins
 print("# Benchmark through the windows\n")
 print(f"Made by `scripts/bench-windows.sh` on {datetime.date.today()}, {os.cpu_count()} cores.")
 print("Seconds from choosing the item to its result in the output box with the status bar quiet;")
 print("decoders are fed their encoder's output. Growth: t(2 MB) / t(256 KB); linear input work is 8.\n")
-print("| build | item | t(256 KB) s | t(2 MB) s | growth |")
-print("|---|---|---|---|---|")
+print("| build | item | t(256 KB) s | t(2 MB) s | growth | 2 MB result begins |")
+print("|---|---|---|---|---|---|")
 for (arch, item), t in rows.items():
     a, b = t.get(256, -1), t.get(2048, -1)
     growth = f"{b / a:.1f}" if a > 0 and b > 0 else "-"
-    print(f"| {arch} | {item} | {a:.3f} | {b:.3f} | {growth} |")
+    begins = t["begins"].replace("|", "\\|")
+    print(f"| {arch} | {item} | {a:.3f} | {b:.3f} | {growth} | `{begins}` |")
 PY
 rm -f "$raw"
 cat "$out"

@@ -64,7 +64,7 @@ void OnProgress(int32_t percent) {
     if (g_closeAsked) throw CommandStopped();
 }
 
-void OnAllocationFailure(int32_t) {
+void OnAllocationFailure(int64_t) {
     if (g_running && g_noUnwinding == 0) throw CommandOutOfMemory();
 }
 

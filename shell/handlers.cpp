@@ -254,12 +254,18 @@ void 编辑框_QZ输入_按下某键(int keyCode, int) {
 }
 
 void 编辑框_QZ输入_内容被改变() {
+    // The joined text written below changes the content again: it has no line break left,
+    // and reading a large content a second time would only find that out.
+    static bool joining = false;
+    if (joining) return;
     // Runs inside the edit control's notification, where no exception may pass.
     NoCommandUnwinding inWindowWork;
     ByteSetVar input = ReadInputWide();
     ByteSetVar joined;
     if (!RemoveLineBreaks(input, &joined)) return;
+    joining = true;
     WriteInputWide(joined);
+    joining = false;
     WriteInt(k编辑框_QZ输入, kPropSelStart, -1);
 }
 

@@ -61,7 +61,8 @@ int MenuCommand(const char* caption) {
 }
 
 bool SetClipboardText(const std::wstring& text) {
-    if (!OpenClipboard(nullptr)) return false;
+    // The program may still hold the clipboard from a paste or a copy a moment ago.
+    if (!WaitFor([] { return OpenClipboard(nullptr) != 0; }, 2000)) return false;
     EmptyClipboard();
     size_t bytes = (text.size() + 1) * sizeof(wchar_t);
     HGLOBAL g = GlobalAlloc(GMEM_MOVEABLE, bytes);

@@ -1,11 +1,13 @@
 #include <windows.h>
 
+#include <climits>
 #include <cstring>
 #include <string>
 
 #include "runtime/call_command.h"
 #include "runtime/constant_area.h"
 #include "runtime/error_report.h"
+#include "runtime/library.h"
 #include "runtime/memory.h"
 #include "runtime/notify.h"
 #include "runtime/variables.h"
@@ -47,6 +49,40 @@ TEST_CASE("realloc of null allocates and realloc keeps the bytes") {
     CHECK(std::string(p) == "abc");
     FreeMemory(p);
     CHECK(leaks.leaked() == 0);
+}
+
+namespace {
+struct Refused {
+    int64_t size;
+};
+void ThrowRefused(int64_t size) { throw Refused{size}; }
+}  // namespace
+
+TEST_CASE("a failed allocation, or a size no block can hold, goes to the failure handler first") {
+    SetAllocationFailureHandler(ThrowRefused);
+    CountBlockBytes();
+    SetBlockBytesLimit(LiveBlockBytes() + 1000);
+    struct {
+        const char* what;
+        void (*ask)();
+        int64_t size;
+    } cases[] = {
+        {"over the heap limit", [] { AllocMemory(5000); }, 5000},
+        {"a block beyond 2 GB", [] { ZeroByteSet(INT32_MAX); }, int64_t(INT32_MAX) + 8},
+        {"a text beyond 2 GB", [] { RepeatText(0x40000001, "ab"); }, 0x80000003},
+    };
+    for (const auto& c : cases) {
+        CAPTURE(c.what);
+        int64_t refused = -1;
+        try {
+            c.ask();
+        } catch (const Refused& r) {
+            refused = r.size;
+        }
+        CHECK(refused == c.size);
+    }
+    SetBlockBytesLimit(0);
+    SetAllocationFailureHandler(nullptr);
 }
 
 TEST_CASE("argument records carry eight-byte kinds in value and extra") {

@@ -2,13 +2,15 @@
 // in as a paste, the item is chosen as the user chooses it, and the time runs until the
 // output box has the result and the status bar is quiet again. Decoders get the encoder's
 // output (swapped into the input box), as a user would feed them.
-// Prints one line per item and size: item, size in KB, seconds.
+// Prints one line per item and size: item, size in KB, seconds, how the result begins.
 #include <windows.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <algorithm>
 #include <string>
+#include <vector>
 
 #include "program_driver.h"
 
@@ -59,9 +61,16 @@ double Run(ProgramDriver& p, const Item& item, bool encoder) {
 }
 }  // namespace
 
-// Arguments, when given: the only items to run, by their place in the list from 0.
+// Arguments: --kb=N (repeatable) for the input sizes in KB, 256 and 2048 when none is
+// given; any other, the only items to run, by their place in the list from 0.
 int main(int argc, char** argv) {
-    const int sizesKb[] = {256, 2048};
+    std::vector<int> sizesKb;
+    std::vector<int> chosen;
+    for (int a = 1; a < argc; ++a) {
+        if (strncmp(argv[a], "--kb=", 5) == 0) sizesKb.push_back(atoi(argv[a] + 5));
+        else chosen.push_back(atoi(argv[a]));
+    }
+    if (sizesKb.empty()) sizesKb = {256, 2048};
     ProgramDriver p;
     if (!p.Start()) return 2;
     for (int kb : sizesKb) {
@@ -69,9 +78,8 @@ int main(int argc, char** argv) {
         // "中文abc 123 ": 12 bytes of GBK a piece.
         while (input.size() * 12 / 9 < static_cast<size_t>(kb) * 1024) input += L"中文abc 123 ";
         for (const Item& item : kItems) {
-            bool chosen = argc < 2;
-            for (int a = 1; a < argc; ++a) chosen = chosen || atoi(argv[a]) == &item - kItems;
-            if (!chosen) continue;
+            int place = static_cast<int>(&item - kItems);
+            if (!chosen.empty() && std::find(chosen.begin(), chosen.end(), place) == chosen.end()) continue;
             bool digits = item.radio == ids::单选框_数字转大写;
             Paste(p, digits ? std::wstring(kb * 1024 / 64, L'7') : input);
             if (item.radio) p.Click(ids::按钮_转大小写);
@@ -81,7 +89,11 @@ int main(int argc, char** argv) {
                 p.Click(ids::超级按钮_交换上下);
             }
             double seconds = Run(p, item, false);
-            printf("%s\t%d\t%.3f\n", item.name, kb, seconds);
+            // How the result begins, so a prompt is not taken for a result.
+            std::wstring begins = p.OutputWide().substr(0, 12);
+            for (wchar_t& c : begins)
+                if (c == L'\t' || c == L'\r' || c == L'\n') c = L' ';
+            printf("%s\t%d\t%.3f\t%s\n", item.name, kb, seconds, Gbk(begins).c_str());
             fflush(stdout);
         }
     }
