@@ -14,13 +14,11 @@ raw=$(mktemp)
 for arch in "${builds[@]}"; do
   cmake -S "$here" -B "$here/build/$arch" -DCMAKE_TOOLCHAIN_FILE="$here/cmake/mingw-$arch.cmake" >/dev/null
   cmake --build "$here/build/$arch" --target windows_bench -j"$(nproc)" >/dev/null
-  loader=$(wine_loader "$arch")
-  export WINEPREFIX="$here/build/$arch/wine-bench" WINEDEBUG=-all WINELOADER="$loader" LC_ALL=zh_CN.UTF-8
-  export WINEDLLOVERRIDES="mscoree,mshtml=;winedbg.exe=d"
-  [ -f "$WINEPREFIX/system.reg" ] || { "$loader" wineboot -i >/dev/null 2>&1; wineserver -w; }
-  timeout 1800 "$loader" "$here/build/$arch/tests/windows_bench.exe" | tr -d '\r' | iconv -f gbk -t utf-8 |
+  # The Chinese test prefix, as the end-to-end tests run the program.
+  run="$here/tests/support/wine-run.sh"
+  WHT_ARCH=$arch WHT_LOCALE=zh bash "$run" --init
+  WHT_ARCH=$arch WHT_LOCALE=zh timeout 1800 bash "$run" "$here/build/$arch/tests/windows_bench.exe" | tr -d '\r' | iconv -f gbk -t utf-8 |
     sed "s/^/$arch\t/" | tee -a "$raw"
-  wineserver -k 2>/dev/null || true
 done
 out="$here/docs/benchmark-windows.md"
 python3 - "$raw" > "$out" <<'PY'

@@ -1,5 +1,7 @@
 #include "program_driver.h"
 
+#include <commctrl.h>
+
 #include <cstring>
 #include <vector>
 
@@ -75,6 +77,11 @@ bool SetClipboardText(const std::wstring& text) {
 
 std::wstring ProgramDriver::StatusText() const {
     HWND status = FindWindowExW(main_, nullptr, L"msctls_statusbar32", nullptr);
+    // A status bar never given a text answers WM_GETTEXT with stray characters under Wine;
+    // its length is right.
+    DWORD_PTR length = 0;
+    SendMessageTimeoutW(status, SB_GETTEXTLENGTHW, 0, 0, SMTO_NORMAL, 5000, &length);
+    if (LOWORD(length) == 0) return std::wstring();
     wchar_t text[128] = L"";
     DWORD_PTR got = 0;
     SendMessageTimeoutW(status, WM_GETTEXT, 128, reinterpret_cast<LPARAM>(text), SMTO_NORMAL, 5000, &got);
