@@ -75,12 +75,17 @@ const int32_t kCodePageSlice = 256 * 1024;
 
 int32_t ByteSliceEnd(const uint8_t* p, int32_t start, int32_t n) { return CodePageSliceEnd(p, start, n); }
 
-int32_t UnitSliceEnd(const uint8_t* p, int32_t start, int32_t n) {
+int32_t UnitSliceEnd(const uint8_t* p, int32_t start, int32_t n) { return CodePageUnitSliceEnd(p, start, n); }
+}  // namespace
+
+int32_t CodePageUnitSliceEnd(const uint8_t* p, int32_t start, int32_t n) {
     if (n - start <= kCodePageSlice) return n;
     int32_t k = start + kCodePageSlice;
     uint32_t before = p[2 * (k - 1)] | (p[2 * (k - 1) + 1] << 8);
     return before >= 0xD800 && before <= 0xDBFF ? k + 1 : k;
 }
+
+namespace {
 
 // The units of the text's bytes in codePage, one slice at a time, after the measure as GBK
 // the buffer of a single call would have: the units with the terminating zero unit, zeros

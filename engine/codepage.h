@@ -16,6 +16,8 @@ const uint32_t kCodePageUtf8 = 65001;
 // one gives what one call on all n bytes gives (in GBK, BIG5 and UTF-8): after a byte
 // below 0x40, some hundreds of kilobytes on; n when the rest is short.
 int32_t CodePageSliceEnd(const uint8_t* bytes, int32_t start, int32_t n);
+// The same for n UTF-16 units: never between the two halves of a surrogate pair.
+int32_t CodePageUnitSliceEnd(const uint8_t* units, int32_t start, int32_t n);
 
 // The text's UTF-16 units in code page cp, terminating zero unit included. The buffer is
 // measured as GBK text, whatever the system's code page.

@@ -40,21 +40,7 @@ bool CreateHash(const HashService& s, uintptr_t provider, uint32_t algorithm, ui
     return CallDllCommand<int32_t>(s.create, provider, algorithm, uintptr_t(0), uint32_t(0), hash) != 0;
 }
 
-// The data goes to the provider in slices, as many calls as it likes, so that a long
-// input can report progress between them; the digest is that of the whole.
 const int32_t kHashSlice = 1024 * 1024;
-
-bool HashData(const HashService& s, uintptr_t hash, const ByteSetVar& data) {
-    int32_t n = ByteSetLength(data);
-    if (n == 0)
-        return CallDllCommand<int32_t>(s.hashData, hash, &kNoByte, uint32_t(0), uint32_t(0)) != 0;
-    for (int32_t start = 0; start < n; start += kHashSlice) {
-        ReportProgress(start, n);
-        uint32_t count = static_cast<uint32_t>(n - start < kHashSlice ? n - start : kHashSlice);
-        if (!CallDllCommand<int32_t>(s.hashData, hash, data.data() + start, count, uint32_t(0))) return false;
-    }
-    return true;
-}
 
 bool GetHashValue(const HashService& s, uintptr_t hash, uint8_t* buffer, uint32_t* size) {
     return CallDllCommand<int32_t>(s.getParam, hash, kHpHashVal, buffer, size, uint32_t(0)) != 0;
@@ -65,6 +51,45 @@ void DestroyHash(const HashService& s, uintptr_t hash) { CallDllCommand<int32_t>
 void Release(const HashService& s, uintptr_t provider) {
     CallDllCommand<int32_t>(s.release, provider, uint32_t(0));
 }
+
+// A hash of one of the providers, given up however the routine ends: a progress report
+// between two slices of data may stop the conversion.
+class HashSession {
+public:
+    HashSession(const HashService& s, uint32_t providerType, uint32_t algorithm) : s_(s) {
+        if (!Acquire(s, providerType, &provider_)) return;
+        if (!CreateHash(s, provider_, algorithm, &hash_)) hash_ = 0;
+    }
+    ~HashSession() {
+        if (hash_) DestroyHash(s_, hash_);
+        if (provider_) Release(s_, provider_);
+    }
+    HashSession(const HashSession&) = delete;
+    HashSession& operator=(const HashSession&) = delete;
+
+    bool ok() const { return ok_ && hash_ != 0; }
+    void Add(const uint8_t* bytes, int32_t count) {
+        if (ok()) ok_ = CallDllCommand<int32_t>(s_.hashData, hash_, count > 0 ? bytes : &kNoByte,
+                                                static_cast<uint32_t>(count), uint32_t(0)) != 0;
+    }
+    // The data goes to the provider in slices, as many calls as it likes, so that a long
+    // input can report progress between them; the digest is that of the whole.
+    void Add(const ByteSetVar& data) {
+        int32_t n = ByteSetLength(data);
+        if (n == 0) Add(&kNoByte, 0);
+        for (int32_t start = 0; start < n && ok(); start += kHashSlice) {
+            ReportProgress(start, n);
+            Add(data.data() + start, n - start < kHashSlice ? n - start : kHashSlice);
+        }
+    }
+    bool Value(uint8_t* buffer, uint32_t* size) { return ok() && GetHashValue(s_, hash_, buffer, size); }
+
+private:
+    const HashService& s_;
+    uintptr_t provider_ = 0;  // handles are pointer-sized
+    uintptr_t hash_ = 0;
+    bool ok_ = true;
+};
 
 // Two digits a byte, high nibble first, from the given digit text.
 TextVar HexDigits(const uint8_t* bytes, int32_t count, const char* digits) {
@@ -87,43 +112,32 @@ TextVar ShaHex(const ByteSetVar& data, uint32_t algorithm) {
 }
 }  // namespace
 
-TextVar LegacyDigest(const ByteSetVar& data, uint32_t algorithm, int32_t digestSize) {
-    if (digestSize <= 0) return TextVar();
-    uintptr_t provider = 0;  // handles are pointer-sized
-    if (!Acquire(kLegacyService, kProvRsaFull, &provider)) return TextVar();
-    uintptr_t hash = 0;
-    if (!CreateHash(kLegacyService, provider, algorithm, &hash)) {
-        Release(kLegacyService, provider);
-        return TextVar();
-    }
-    TextVar hex;
+namespace {
+// The session's digest in upper-case hex, at most digestSize bytes of it.
+TextVar LegacyHex(HashSession& session, int32_t digestSize) {
     ByteSetVar value = ZeroByteSet(digestSize);
     uint32_t n = static_cast<uint32_t>(digestSize);
-    if (HashData(kLegacyService, hash, data) && GetHashValue(kLegacyService, hash, value.data(), &n)) {
-        int32_t count = n < static_cast<uint32_t>(digestSize) ? static_cast<int32_t>(n) : digestSize;
-        hex = HexDigits(value.data(), count, kUpperDigits);
-    }
-    DestroyHash(kLegacyService, hash);
-    Release(kLegacyService, provider);
-    return hex;
+    if (!session.Value(value.data(), &n)) return TextVar();
+    int32_t count = n < static_cast<uint32_t>(digestSize) ? static_cast<int32_t>(n) : digestSize;
+    return HexDigits(value.data(), count, kUpperDigits);
+}
+}  // namespace
+
+TextVar LegacyDigest(const ByteSetVar& data, uint32_t algorithm, int32_t digestSize) {
+    if (digestSize <= 0) return TextVar();
+    HashSession session(kLegacyService, kProvRsaFull, algorithm);
+    session.Add(data);
+    return LegacyHex(session, digestSize);
 }
 
 ByteSetVar ShaDigest(const ByteSetVar& data, uint32_t algorithm) {
-    uintptr_t provider = 0;  // handles are pointer-sized
-    if (!Acquire(kShaService, kProvRsaAes, &provider)) return ByteSetVar();
-    ByteSetVar digest;
-    uintptr_t hash = 0;
-    if (CreateHash(kShaService, provider, algorithm, &hash)) {
-        uint32_t n = 0;
-        if (HashData(kShaService, hash, data) && GetHashValue(kShaService, hash, nullptr, &n) && n > 0) {
-            ByteSetVar buffer = ZeroByteSet(static_cast<int32_t>(n));
-            if (GetHashValue(kShaService, hash, buffer.data(), &n))
-                digest = ByteSetLeft(buffer, static_cast<int32_t>(n));
-        }
-        DestroyHash(kShaService, hash);
-    }
-    Release(kShaService, provider);
-    return digest;
+    HashSession session(kShaService, kProvRsaAes, algorithm);
+    session.Add(data);
+    uint32_t n = 0;
+    if (!session.Value(nullptr, &n) || n == 0) return ByteSetVar();
+    ByteSetVar buffer = ZeroByteSet(static_cast<int32_t>(n));
+    if (!session.Value(buffer.data(), &n)) return ByteSetVar();
+    return ByteSetLeft(buffer, static_cast<int32_t>(n));
 }
 
 TextVar Md2Hex(const ByteSetVar& data) { return ToLower(LegacyDigest(data, kCalgMd2, 16)); }
@@ -135,7 +149,31 @@ TextVar Sha512Hex(const ByteSetVar& data) { return ShaHex(data, kCalgSha512); }
 
 TextVar Md5Utf8Hex(const char* text) { return Md5Utf8HexUnits(GbkToUnits(text)); }
 
-TextVar Md5Utf8HexUnits(const ByteSetVar& units) { return Md5Hex(ToByteSet(UnitsToUtf8(units))); }
+// The MD5 of the units' UTF-8 form (up to their first zero unit), hashed a slice at a time:
+// the UTF-8 form of a long text is never held whole.
+TextVar Md5Utf8HexUnits(const ByteSetVar& units) {
+    HashSession session(kLegacyService, kProvRsaFull, kCalgMd5);
+    const uint8_t* p = units.data();
+    int32_t n = 0;
+    while (n < ByteSetLength(units) / 2 && (p[2 * n] | p[2 * n + 1]) != 0) ++n;
+    if (n == 0) session.Add(&kNoByte, 0);
+    ByteSetVar utf8;
+    for (int32_t start = 0; start < n && session.ok();) {
+        ReportProgress(start, n);
+        int32_t end = CodePageUnitSliceEnd(p, start, n);
+        const void* slice = p + 2 * start;
+        int32_t m = CallDllCommand<int32_t>(kDllWideCharToMultiByte, kCodePageUtf8, uint32_t(0), slice, end - start,
+                                            static_cast<char*>(nullptr), 0, static_cast<const char*>(nullptr),
+                                            static_cast<int32_t*>(nullptr));
+        if (utf8.size() < m) utf8 = ZeroByteSet(m);
+        CallDllCommand<int32_t>(kDllWideCharToMultiByte, kCodePageUtf8, uint32_t(0), slice, end - start,
+                                reinterpret_cast<char*>(utf8.data()), m, static_cast<const char*>(nullptr),
+                                static_cast<int32_t*>(nullptr));
+        session.Add(utf8.data(), m);
+        start = end;
+    }
+    return ToLower(LegacyHex(session, 16));
+}
 
 DigestBlockTexts DigestBlock(const char* text) {
     ByteSetVar bytes = ToByteSet(text);

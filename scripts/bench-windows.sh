@@ -17,7 +17,7 @@ for arch in "${builds[@]}"; do
   # The Chinese test prefix, as the end-to-end tests run the program.
   run="$here/tests/support/wine-run.sh"
   WHT_ARCH=$arch WHT_LOCALE=zh bash "$run" --init
-  WHT_ARCH=$arch WHT_LOCALE=zh timeout 1800 bash "$run" "$here/build/$arch/tests/windows_bench.exe" | tr -d '\r' | iconv -f gbk -t utf-8 |
+  WHT_ARCH=$arch WHT_LOCALE=zh timeout 1800 bash "$run" "$here/build/$arch/tests/windows_bench.exe" | tr -d '\r' | iconv -c -f CP936 -t utf-8 |
     sed "s/^/$arch\t/" | tee -a "$raw"
 done
 out="$here/docs/benchmark-windows.md"

@@ -142,6 +142,18 @@ TEST_CASE("digests: MD5 of the UTF-8 form") {
         CHECK(std::string(Md5Hex(ToByteSet(c.text)).c_str()) == c.gbkMd5);
         CHECK(std::string(Md5Utf8Hex(c.text).c_str()) == c.utf8Md5);
     }
+    // A long text is hashed slice by slice: a surrogate pair across a slice's end, and a
+    // zero unit that ends the text, give the digest of the whole UTF-8 form.
+    std::wstring text;
+    while (text.size() < 600000) text += L"中文abc\U0001F600 ";
+    ByteSetVar utf8 = ToByteSet(UnitsToUtf8(U(text)));
+    for (size_t cut : {size_t(262143), size_t(262144), size_t(262145)}) {
+        CAPTURE(cut);
+        std::wstring shifted = text.substr(text.size() - cut) + text;
+        std::wstring stopped = text + std::wstring(1, L'\0') + L"ignored";
+        CHECK(S(Md5Utf8HexUnits(U(shifted))) == S(Md5Hex(ToByteSet(UnitsToUtf8(U(shifted))))));
+        CHECK(S(Md5Utf8HexUnits(U(stopped))) == S(Md5Hex(utf8)));
+    }
 }
 
 TEST_CASE("digests: the digest block of the one-click reports") {
