@@ -1,102 +1,188 @@
 #include "engine/base64.h"
 
+#include <cstring>
+
+#include "engine/gbk_runs.h"
+#include "engine/progress.h"
+
 #include "runtime/dll_commands.h"
 #include "runtime/library.h"
-#include "runtime/message_loop.h"
 
 namespace {
 const char kAlphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
 const char kPadding[] = "=";
 const uint32_t kCryptStringBase64 = 1;
 const uint32_t kCryptStringNoCrlf = 0x40000000;
+const uint32_t kNotInAlphabet = 0xFF000000u;
 
-// Where a byte code stands in the alphabet, looked up once per code and decode.
+// Where each byte code stands in the alphabet, looked up once per code and process. The code
+// 0, which the decoder reads past the end, counts as found at the first place: the empty
+// text is found there.
 class AlphabetLookup {
 public:
-    // True with the 0-based place when the one-byte text of code is in the alphabet.
-    bool Find(uint8_t code, uint8_t* place) {
-        if (state_[code] == kUnknown) {
+    AlphabetLookup() {
+        for (int32_t code = 0; code < 256; ++code) {
             TextVar character = CharFromCode(code);
             int32_t position = FindText(kAlphabet, character, kOmit, false);
-            state_[code] = position > 0 ? kFound : kMissing;
+            found_[code] = position > 0;
             place_[code] = static_cast<uint8_t>(position > 0 ? position - 1 : 0);
+            // Each character's bits in their place of a group's 24; a missing one sets
+            // bits above them, which no combination of found ones does.
+            for (int32_t k = 0; k < 4; ++k) shifted_[k][code] = found_[code] ? uint32_t(place_[code]) << (18 - 6 * k) : kNotInAlphabet;
         }
+    }
+    // True with the 0-based place when the one-byte text of code is in the alphabet.
+    bool Find(uint8_t code, uint8_t* place) const {
         *place = place_[code];
-        return state_[code] == kFound;
+        return found_[code];
+    }
+    // The 24 bits of four characters, or a value with kNotInAlphabet bits when one is missing.
+    uint32_t Group(const uint8_t* c) const {
+        return shifted_[0][c[0]] | shifted_[1][c[1]] | shifted_[2][c[2]] | shifted_[3][c[3]];
     }
 
 private:
-    enum : uint8_t { kUnknown, kFound, kMissing };
-    uint8_t state_[256] = {};
-    uint8_t place_[256] = {};
+    bool found_[256];
+    uint8_t place_[256];
+    uint32_t shifted_[4][256];
 };
 
 const uint8_t kNoByte = 0;
 const uint8_t* const kNoBytes = &kNoByte;
+
+// The text without spaces and then without CR LF pairs, as RemoveSpaces and the replacement
+// of "\r\n" leave it, in one pass; false (and nothing written) for a text with a byte
+// above ASCII, whose double-byte characters those commands read as characters.
+bool CleanAscii(const char* text, int32_t length, uint8_t* out, int32_t* written) {
+    const uint8_t* s = reinterpret_cast<const uint8_t*>(text);
+    int32_t w = 0;
+    bool crJustWritten = false;  // a removed CR LF joins what stood around it, not a new pair
+    for (int32_t i = 0; i < length; ++i) {
+        uint8_t c = s[i];
+        if (c >= 0x80) return false;
+        if (c == ' ') continue;
+        if (c == '\n' && crJustWritten) {
+            --w;
+            crJustWritten = false;
+            continue;
+        }
+        out[w++] = c;
+        crJustWritten = c == '\r';
+    }
+    *written = w;
+    return true;
+}
+
+// One group of four characters read as the decoder always has: a character outside the
+// alphabet ends the group, keeping its own code in its place, and the places after it keep
+// the previous group's values. Returns the place (1..4) of that character, 5 when none.
+int32_t DecodeGroupSlowly(const AlphabetLookup& lookup, const uint8_t* in, int32_t length, int32_t g,
+                          uint8_t q[4], uint8_t* out, int32_t keep) {
+    int32_t j = 1;
+    for (; j <= 4; ++j) {
+        int32_t position = 4 * g + j;
+        uint8_t code = position <= length ? in[position - 1] : 0;
+        q[j - 1] = code;
+        uint8_t place;
+        if (!lookup.Find(code, &place)) break;
+        q[j - 1] = place;
+    }
+    const uint8_t bytes[3] = {static_cast<uint8_t>((q[0] * 4) | (q[1] / 16)), static_cast<uint8_t>((q[1] * 16) | (q[2] / 4)),
+                              static_cast<uint8_t>((q[2] * 64) | q[3])};
+    for (int32_t k = 0; k < 3; ++k)
+        if (3 * g + k < keep) out[3 * g + k] = bytes[k];
+    return j;
+}
 }  // namespace
 
 TextVar Base64Encode(const ByteSetVar& bytes) {
     int32_t length = ByteSetLength(bytes);
     if (length == 0) return TextVar();
-    int32_t rest = length % 3;
-    int32_t groups = (length + 2) / 3;
-    ByteSetVar alphabet = ToByteSet(kAlphabet);
-    const uint8_t* digit = alphabet.data();
-    const uint8_t* in = bytes.data();
-    ByteSetVar out = ZeroByteSet(4 * groups);
-    uint8_t* w = out.data();
-    for (int32_t g = 0; g < groups; ++g) {
-        // Past the end the input reads as the zero bytes it is padded with.
-        int32_t k = 3 * g;
-        int32_t b1 = in[k];
-        int32_t b2 = k + 1 < length ? in[k + 1] : 0;
-        int32_t b3 = k + 2 < length ? in[k + 2] : 0;
-        w[4 * g] = digit[b1 >> 2];
-        w[4 * g + 1] = digit[((b1 & 3) << 4) + (b2 >> 4)];
-        w[4 * g + 2] = digit[((b2 & 15) << 2) + (b3 >> 6)];
-        w[4 * g + 3] = digit[b3 & 63];
+    // Two characters for each 12 bits: one look-up per half of a group.
+    uint8_t pairs[4096][2];
+    for (int32_t v = 0; v < 4096; ++v) {
+        pairs[v][0] = static_cast<uint8_t>(kAlphabet[v >> 6]);
+        pairs[v][1] = static_cast<uint8_t>(kAlphabet[v & 63]);
     }
-    uint8_t pad = static_cast<uint8_t>(CharCode(kPadding));
-    if (rest == 1) w[4 * groups - 2] = pad;
-    if (rest >= 1) w[4 * groups - 1] = pad;
-    return ToText(out);
+    int32_t whole = length / 3;
+    int32_t groups = (length + 2) / 3;
+    const uint8_t* in = bytes.data();
+    TextVar out = TextToFill(4 * groups);
+    uint8_t* w = reinterpret_cast<uint8_t*>(out.get());
+    for (int32_t g = 0; g < whole;) {
+        int32_t blockEnd = whole - g > kProgressBlock / 3 ? g + kProgressBlock / 3 : whole;
+        for (; g < blockEnd; ++g) {
+            const uint8_t* b = in + 3 * g;
+            uint32_t v = static_cast<uint32_t>(b[0]) << 16 | b[1] << 8 | b[2];
+            memcpy(w + 4 * g, pairs[v >> 12], 2);
+            memcpy(w + 4 * g + 2, pairs[v & 4095], 2);
+        }
+        ReportProgress(3 * g, length);
+    }
+    int32_t rest = length % 3;
+    if (rest > 0) {
+        // Past the end the input reads as the zero bytes it is padded with.
+        uint32_t v = static_cast<uint32_t>(in[3 * whole]) << 16 | (rest == 2 ? in[3 * whole + 1] << 8 : 0);
+        memcpy(w + 4 * whole, pairs[v >> 12], 2);
+        memcpy(w + 4 * whole + 2, pairs[v & 4095], 2);
+        uint8_t pad = static_cast<uint8_t>(CharCode(kPadding));
+        if (rest == 1) w[4 * groups - 2] = pad;
+        w[4 * groups - 1] = pad;
+    }
+    return out;
 }
 
 ByteSetVar Base64Decode(const char* text) {
-    TextVar cleaned = RemoveSpaces(text);
-    cleaned = ReplaceSubText(cleaned, "\r\n", nullptr, kOmit, kOmit, true);
-    // The decode reads its own copy, so handlers run by the message pump cannot disturb it.
-    ByteSetVar source = ToByteSet(cleaned);
-    int32_t length = ByteSetLength(source);
+    // The decode reads its own copy, so handlers run during a progress report cannot disturb it.
+    int32_t textLength = TextLength(text);
+    ByteSetVar source = ZeroByteSet(textLength);
+    int32_t length = 0;
+    if (!CleanAscii(text, textLength, source.data(), &length)) {
+        TextVar cleaned = RemoveSpaces(text);
+        cleaned = ReplaceSubText(cleaned, "\r\n", nullptr, kOmit, kOmit, true);
+        source = ToByteSet(cleaned);
+        length = ByteSetLength(source);
+    }
     int32_t groups = (length + 3) / 4;
     if (groups == 0) return ByteSetVar();
     const uint8_t* in = source.data();
-    ByteSetVar result = ZeroByteSet(3 * groups);
-    AlphabetLookup lookup;
-    uint8_t q[4] = {0, 0, 0, 0};
-    int32_t stop = 0;
-    for (int32_t g = 0; g < groups; ++g) {
-        int32_t j = 1;
-        for (; j <= 4; ++j) {
-            int32_t position = 4 * g + j;
-            uint8_t code = position <= length ? in[position - 1] : 0;
-            q[j - 1] = code;
-            uint8_t place;
-            if (!lookup.Find(code, &place)) break;
-            q[j - 1] = place;
-        }
-        stop = j;
-        uint8_t* w = result.data();
-        w[3 * g] = static_cast<uint8_t>((q[0] * 4) | (q[1] / 16));
-        w[3 * g + 1] = static_cast<uint8_t>((q[1] * 16) | (q[2] / 4));
-        w[3 * g + 2] = static_cast<uint8_t>((q[2] * 64) | q[3]);
-        // A turn of the pump costs some 200 times the decoding of a group; every 4096 groups
-        // (well under a millisecond of work) the window stays just as responsive.
-        if ((g + 1) % kBase64GroupsPerEventTurn == 0 || g + 1 == groups) ProcessEvents();
+    static const AlphabetLookup lookup;
+    // Only the last group's stop shortens the result: by the bytes from its stop on, and one
+    // more. It is known before any group is decoded, so the result is made to its size.
+    int32_t stop = 1;
+    for (uint8_t place; stop <= 4; ++stop) {
+        int32_t position = 4 * (groups - 1) + stop;
+        if (!lookup.Find(position <= length ? in[position - 1] : 0, &place)) break;
     }
-    if (stop < 5) {
-        int32_t keep = 3 * groups - (5 - stop);
-        result = ByteSetLeft(result, keep);
+    int32_t keep = stop < 5 ? 3 * groups - (5 - stop) : 3 * groups;
+    if (keep <= 0) return ByteSetVar();
+    ByteSetVar result = ZeroByteSet(keep);
+    uint8_t* w = result.data();
+    // Groups wholly in the text and in the result go four characters at a time; any other
+    // group, and one with a character outside the alphabet, the slow way.
+    int32_t fastGroups = (length / 4 < keep / 3 ? length / 4 : keep / 3);
+    if (fastGroups == groups) --fastGroups;
+    uint8_t q[4] = {0, 0, 0, 0};
+    bool qStale = false;  // q not yet set to the places of the group before
+    for (int32_t g = 0; g < groups;) {
+        int32_t blockEnd = groups - g > kProgressBlock / 4 ? g + kProgressBlock / 4 : groups;
+        for (; g < blockEnd; ++g) {
+            if (g < fastGroups) {
+                uint32_t v = lookup.Group(in + 4 * g);
+                if (!(v & kNotInAlphabet)) {
+                    w[3 * g] = static_cast<uint8_t>(v >> 16);
+                    w[3 * g + 1] = static_cast<uint8_t>(v >> 8);
+                    w[3 * g + 2] = static_cast<uint8_t>(v);
+                    qStale = true;
+                    continue;
+                }
+            }
+            if (qStale)
+                for (int32_t k = 0; k < 4; ++k) lookup.Find(in[4 * (g - 1) + k], &q[k]);
+            qStale = false;
+            DecodeGroupSlowly(lookup, in, length, g, q, w, keep);
+        }
+        ReportProgress(g, groups);
     }
     return result;
 }
@@ -118,8 +204,19 @@ ByteSetVar Base64EncodeSystem(const ByteSetVar& bytes) {
         size == 0)
         return ByteSetVar();
     ByteSetVar buffer = ZeroByteSet(static_cast<int32_t>(size));
-    CallDllCommand<int32_t>(kDllCryptBinaryToStringA, data, count, flags,
-                            reinterpret_cast<char*>(buffer.data()), &size);
+    // Without line breaks, pieces of whole groups of three bytes encode to pieces that join
+    // into the whole encoding; each piece's terminator is overwritten by the next piece.
+    const uint32_t piece = kProgressBlock / 3 * 3;
+    uint32_t done = 0;
+    do {
+        uint32_t n = count - done < piece ? count - done : piece;
+        uint32_t at = done / 3 * 4;
+        uint32_t room = size - at;
+        CallDllCommand<int32_t>(kDllCryptBinaryToStringA, data + done, n, flags,
+                                reinterpret_cast<char*>(buffer.data() + at), &room);
+        done += n;
+        ReportProgress(done, count);
+    } while (done < count);
     return StripTrailingZeros(buffer);
 }
 

@@ -1,11 +1,13 @@
 #include "engine/char_refs.h"
 
+#include <climits>
+
 #include "engine/codepage.h"
 #include "engine/gbk_runs.h"
+#include "engine/progress.h"
 #include "runtime/library.h"
 
 namespace {
-const int32_t kIntKind = 3;
 const uint32_t kIdeographicSpace = 0x3000;
 const int64_t kLastCodePoint = 0x10FFFF;
 
@@ -18,6 +20,15 @@ bool OnlySpaces(const ByteSetVar& units) {
         if (u != ' ' && u != kIdeographicSpace) return false;
     }
     return true;
+}
+
+int32_t DecimalLength(uint32_t u) { return u < 10 ? 1 : u < 100 ? 2 : u < 1000 ? 3 : u < 10000 ? 4 : 5; }
+
+// Sizes past what a 32-bit length holds cannot be allocated anyway; asking for the largest
+// block lets the runtime report the failed allocation instead of letting the size wrap.
+int32_t CheckedSize(int64_t n) {
+    if (n > INT32_MAX - 8) AllocMemory(INT32_MAX);
+    return static_cast<int32_t>(n);
 }
 
 void PutUnit(uint8_t* d, int32_t* used, uint32_t u) {
@@ -48,13 +59,32 @@ TextVar TextToCharRefs(const char* text) {
 
 TextVar UnitsToCharRefs(const ByteSetVar& units) {
     if (OnlySpaces(units)) return TextVar();
-    TextBuilder result;
-    int32_t length = ByteSetLength(units);
-    for (int32_t i = 1; i <= length; i += 2) {
-        ArgRecord unit = ByteSetData(ByteSetMiddle(units, i, 2), kIntKind);
-        result.Append(JoinTexts({"&#", ToText(static_cast<int32_t>(unit.value))}));
+    // An odd last byte is a unit of its own, read as its low byte alone.
+    int32_t bytes = ByteSetLength(units);
+    int32_t n = (bytes + 1) / 2;
+    const uint8_t* b = units.data();
+    auto unitAt = [&](int32_t k) { return b[2 * k] | (2 * k + 1 < bytes ? b[2 * k + 1] << 8 : 0); };
+    // Measured first, so that the references are written straight into their place.
+    int64_t size = 0;
+    for (int32_t k = 0; k < n; ++k) size += 2 + DecimalLength(unitAt(k));
+    TextVar result = TextToFill(CheckedSize(size));
+    char* w = result.get();
+    for (int32_t k = 0; k < n;) {
+        int32_t blockEnd = n - k > kProgressBlock / 2 ? k + kProgressBlock / 2 : n;
+        for (; k < blockEnd; ++k) {
+            uint32_t u = unitAt(k);
+            *w++ = '&';
+            *w++ = '#';
+            w += DecimalLength(u);
+            char* digit = w;
+            do {
+                *--digit = static_cast<char>('0' + u % 10);
+                u /= 10;
+            } while (u);
+        }
+        ReportProgress(k, n);
     }
-    return result.Finish();
+    return result;
 }
 
 TextVar CharRefsToText(const char* text) {

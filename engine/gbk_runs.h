@@ -25,6 +25,9 @@ private:
     std::vector<bool> held_;
 };
 
+// A text of length bytes for the caller to write, its terminator already in place.
+TextVar TextToFill(int32_t length);
+
 // The text with LCMapStringA(locale 2052, flags) applied to each run of double-byte
 // characters, converted as GBK whatever the system's code page. A character whose mapped
 // form would not be one double-byte character keeps its own bytes, so the byte length
