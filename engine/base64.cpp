@@ -47,6 +47,12 @@ private:
     uint32_t shifted_[4][256];
 };
 
+// Whether any of the eight bytes is below 0x21 or above 0x7F.
+inline bool HasByteBelow33OrHigh(uint64_t v) {
+    const uint64_t ones = 0x0101010101010101ull, highs = 0x8080808080808080ull;
+    return (((v - ones * 33) & ~v) | v) & highs;
+}
+
 const uint8_t kNoByte = 0;
 const uint8_t* const kNoBytes = &kNoByte;
 
@@ -57,17 +63,29 @@ bool CleanAscii(const char* text, int32_t length, uint8_t* out, int32_t* written
     const uint8_t* s = reinterpret_cast<const uint8_t*>(text);
     int32_t w = 0;
     bool crJustWritten = false;  // a removed CR LF joins what stood around it, not a new pair
-    for (int32_t i = 0; i < length; ++i) {
-        uint8_t c = s[i];
-        if (c >= 0x80) return false;
-        if (c == ' ') continue;
-        if (c == '\n' && crJustWritten) {
-            --w;
+    int32_t i = 0;
+    while (i < length) {
+        // Eight bytes without a control character, space or high byte are copied as they are.
+        uint64_t v;
+        if (length - i >= 8 && (memcpy(&v, s + i, 8), !HasByteBelow33OrHigh(v))) {
+            memcpy(out + w, &v, 8);
+            w += 8;
+            i += 8;
             crJustWritten = false;
             continue;
         }
-        out[w++] = c;
-        crJustWritten = c == '\r';
+        for (int32_t stop = length - i < 8 ? length : i + 8; i < stop; ++i) {
+            uint8_t c = s[i];
+            if (c >= 0x80) return false;
+            if (c == ' ') continue;
+            if (c == '\n' && crJustWritten) {
+                --w;
+                crJustWritten = false;
+                continue;
+            }
+            out[w++] = c;
+            crJustWritten = c == '\r';
+        }
     }
     *written = w;
     return true;
@@ -99,11 +117,10 @@ TextVar Base64Encode(const ByteSetVar& bytes) {
     int32_t length = ByteSetLength(bytes);
     if (length == 0) return TextVar();
     // Two characters for each 12 bits: one look-up per half of a group.
-    uint8_t pairs[4096][2];
-    for (int32_t v = 0; v < 4096; ++v) {
-        pairs[v][0] = static_cast<uint8_t>(kAlphabet[v >> 6]);
-        pairs[v][1] = static_cast<uint8_t>(kAlphabet[v & 63]);
-    }
+    // Each entry is the two characters in the order they are written (x86 is little-endian).
+    uint16_t pairs[4096];
+    for (int32_t v = 0; v < 4096; ++v)
+        pairs[v] = static_cast<uint16_t>(static_cast<uint8_t>(kAlphabet[v >> 6]) | static_cast<uint8_t>(kAlphabet[v & 63]) << 8);
     int32_t whole = length / 3;
     int32_t groups = (length + 2) / 3;
     const uint8_t* in = bytes.data();
@@ -111,11 +128,20 @@ TextVar Base64Encode(const ByteSetVar& bytes) {
     uint8_t* w = reinterpret_cast<uint8_t*>(out.get());
     for (int32_t g = 0; g < whole;) {
         int32_t blockEnd = whole - g > kProgressBlock / 3 ? g + kProgressBlock / 3 : whole;
+        // Two groups at a time from one eight-byte read, while eight bytes remain to read.
+        for (; g + 1 < blockEnd && 3 * g + 8 <= length; g += 2) {
+            uint64_t v;
+            memcpy(&v, in + 3 * g, 8);
+            v = __builtin_bswap64(v);
+            uint64_t chars = uint64_t(pairs[(v >> 52) & 4095]) | uint64_t(pairs[(v >> 40) & 4095]) << 16 |
+                             uint64_t(pairs[(v >> 28) & 4095]) << 32 | uint64_t(pairs[(v >> 16) & 4095]) << 48;
+            memcpy(w + 4 * g, &chars, 8);
+        }
         for (; g < blockEnd; ++g) {
             const uint8_t* b = in + 3 * g;
             uint32_t v = static_cast<uint32_t>(b[0]) << 16 | b[1] << 8 | b[2];
-            memcpy(w + 4 * g, pairs[v >> 12], 2);
-            memcpy(w + 4 * g + 2, pairs[v & 4095], 2);
+            memcpy(w + 4 * g, &pairs[v >> 12], 2);
+            memcpy(w + 4 * g + 2, &pairs[v & 4095], 2);
         }
         ReportProgress(3 * g, length);
     }
@@ -123,8 +149,8 @@ TextVar Base64Encode(const ByteSetVar& bytes) {
     if (rest > 0) {
         // Past the end the input reads as the zero bytes it is padded with.
         uint32_t v = static_cast<uint32_t>(in[3 * whole]) << 16 | (rest == 2 ? in[3 * whole + 1] << 8 : 0);
-        memcpy(w + 4 * whole, pairs[v >> 12], 2);
-        memcpy(w + 4 * whole + 2, pairs[v & 4095], 2);
+        memcpy(w + 4 * whole, &pairs[v >> 12], 2);
+        memcpy(w + 4 * whole + 2, &pairs[v & 4095], 2);
         uint8_t pad = static_cast<uint8_t>(CharCode(kPadding));
         if (rest == 1) w[4 * groups - 2] = pad;
         w[4 * groups - 1] = pad;
@@ -135,17 +161,16 @@ TextVar Base64Encode(const ByteSetVar& bytes) {
 ByteSetVar Base64Decode(const char* text) {
     // The decode reads its own copy, so handlers run during a progress report cannot disturb it.
     int32_t textLength = TextLength(text);
-    ByteSetVar source = ZeroByteSet(textLength);
+    TextVar source = TextToFill(textLength);
     int32_t length = 0;
-    if (!CleanAscii(text, textLength, source.data(), &length)) {
-        TextVar cleaned = RemoveSpaces(text);
-        cleaned = ReplaceSubText(cleaned, "\r\n", nullptr, kOmit, kOmit, true);
-        source = ToByteSet(cleaned);
-        length = ByteSetLength(source);
+    if (!CleanAscii(text, textLength, reinterpret_cast<uint8_t*>(source.get()), &length)) {
+        source = RemoveSpaces(text);
+        source = ReplaceSubText(source, "\r\n", nullptr, kOmit, kOmit, true);
+        length = TextLength(source);
     }
     int32_t groups = (length + 3) / 4;
     if (groups == 0) return ByteSetVar();
-    const uint8_t* in = source.data();
+    const uint8_t* in = reinterpret_cast<const uint8_t*>(source.c_str());
     static const AlphabetLookup lookup;
     // Only the last group's stop shortens the result: by the bytes from its stop on, and one
     // more. It is known before any group is decoded, so the result is made to its size.
@@ -156,31 +181,32 @@ ByteSetVar Base64Decode(const char* text) {
     }
     int32_t keep = stop < 5 ? 3 * groups - (5 - stop) : 3 * groups;
     if (keep <= 0) return ByteSetVar();
-    ByteSetVar result = ZeroByteSet(keep);
+    ByteSetVar result = ByteSetToFill(keep);
     uint8_t* w = result.data();
-    // Groups wholly in the text and in the result go four characters at a time; any other
-    // group, and one with a character outside the alphabet, the slow way.
-    int32_t fastGroups = (length / 4 < keep / 3 ? length / 4 : keep / 3);
-    if (fastGroups == groups) --fastGroups;
+    // Groups wholly in the text, and whose four-byte write stays in the result, go four
+    // characters at a time; any other group, and one with a character outside the
+    // alphabet, the slow way.
+    int32_t fastGroups = length / 4 < (keep - 1) / 3 ? length / 4 : (keep - 1) / 3;
     uint8_t q[4] = {0, 0, 0, 0};
-    bool qStale = false;  // q not yet set to the places of the group before
+    bool qStale = false;  // q not yet set to the places of the fast groups before
     for (int32_t g = 0; g < groups;) {
         int32_t blockEnd = groups - g > kProgressBlock / 4 ? g + kProgressBlock / 4 : groups;
-        for (; g < blockEnd; ++g) {
-            if (g < fastGroups) {
-                uint32_t v = lookup.Group(in + 4 * g);
-                if (!(v & kNotInAlphabet)) {
-                    w[3 * g] = static_cast<uint8_t>(v >> 16);
-                    w[3 * g + 1] = static_cast<uint8_t>(v >> 8);
-                    w[3 * g + 2] = static_cast<uint8_t>(v);
-                    qStale = true;
-                    continue;
-                }
+        while (g < blockEnd) {
+            int32_t fastEnd = blockEnd < fastGroups ? blockEnd : fastGroups;
+            int32_t first = g;
+            for (uint32_t v; g < fastEnd && !((v = lookup.Group(in + 4 * g)) & kNotInAlphabet); ++g) {
+                // The three bytes and one that the next group overwrites.
+                uint32_t bytes = __builtin_bswap32(v << 8);
+                memcpy(w + 3 * g, &bytes, 4);
             }
+            if (g > first) qStale = true;
+            if (g == blockEnd) break;
+            // The slow group reads on from the places of the group before when that went fast.
             if (qStale)
                 for (int32_t k = 0; k < 4; ++k) lookup.Find(in[4 * (g - 1) + k], &q[k]);
             qStale = false;
             DecodeGroupSlowly(lookup, in, length, g, q, w, keep);
+            ++g;
         }
         ReportProgress(g, groups);
     }

@@ -1,7 +1,10 @@
 #include "engine/digits.h"
 
 #include <climits>
+#include <cstring>
 
+#include "engine/gbk_runs.h"
+#include "engine/progress.h"
 #include "runtime/library.h"
 
 namespace {
@@ -32,65 +35,74 @@ bool DigitsToTextReport(const char* input, TextVar& output) {
 }
 
 TextVar TextToBinaryDigits(const char* text) {
-    ByteSetVar bytes = ToByteSet(text);
-    int32_t n = ByteSetLength(bytes);
+    int32_t n = TextLength(text);
     if (n == 0) return TextVar();
-    ByteSetVar out = ZeroByteSet(CheckedSize(int64_t(n) * 8));
-    const uint8_t* r = bytes.data();
-    uint8_t* w = out.data();
-    for (int32_t i = 0; i < n; ++i) {
-        int32_t b = r[i];
-        for (int32_t k = 7; k >= 0; --k) *w++ = static_cast<uint8_t>('0' + ((b >> k) & 1));
+    TextVar out = TextToFill(CheckedSize(int64_t(n) * 8));
+    const uint8_t* r = reinterpret_cast<const uint8_t*>(text);
+    char* w = out.get();
+    for (int32_t i = 0; i < n;) {
+        int32_t blockEnd = n - i > kProgressBlock ? i + kProgressBlock : n;
+        for (; i < blockEnd; ++i, w += 8) {
+            // Each bit to the low bit of its own byte, the most significant in the lowest
+            // byte, which comes first in memory; then each to its digit.
+            uint64_t spread = ((r[i] * 0x8040201008040201ull >> 7) & 0x0101010101010101ull) + 0x3030303030303030ull;
+            memcpy(w, &spread, 8);
+        }
+        ReportProgress(i, n);
     }
-    return ToText(out);
+    return out;
 }
 
 TextVar TextToHexDigits(const char* text) {
     TextVar compact = RemoveSpaces(text);
-    ByteSetVar bytes = ToByteSet(compact);
-    int32_t n = ByteSetLength(bytes);
+    int32_t n = TextLength(compact);
     if (n == 0) return TextVar();
     ByteSetVar alphabetBytes = ToByteSet(kHexAlphabet);
     const uint8_t* hex = alphabetBytes.data();
-    ByteSetVar out = ZeroByteSet(CheckedSize(int64_t(n) * 3 - 1));
-    const uint8_t* r = bytes.data();
-    uint8_t* w = out.data();
-    for (int32_t i = 0; i < n; ++i) {
-        int32_t b = r[i];
-        if (i > 0) *w++ = ' ';
-        *w++ = hex[(b >> 4) & 15];
-        *w++ = hex[b & 15];
+    TextVar out = TextToFill(CheckedSize(int64_t(n) * 3 - 1));
+    const uint8_t* r = reinterpret_cast<const uint8_t*>(compact.c_str());
+    char* w = out.get();
+    for (int32_t i = 0; i < n;) {
+        int32_t blockEnd = n - i > kProgressBlock ? i + kProgressBlock : n;
+        for (; i < blockEnd; ++i) {
+            int32_t b = r[i];
+            if (i > 0) *w++ = ' ';
+            *w++ = static_cast<char>(hex[(b >> 4) & 15]);
+            *w++ = static_cast<char>(hex[b & 15]);
+        }
+        ReportProgress(i, n);
     }
-    return ToText(out);
+    return out;
 }
 
 TextVar BinaryDigitsToText(const char* text) {
-    ByteSetVar bytes = ToByteSet(text);
-    int32_t n = ByteSetLength(bytes);
+    int32_t n = TextLength(text);
     if (n == 0) return TextVar();
     // The padding "0"s are implied rather than copied: position p of the padded digits is
     // byte p - pad of the text.
     int32_t pad = (8 - n % 8) % 8;
     int32_t groups = static_cast<int32_t>((int64_t(n) + pad) / 8);
-    ByteSetVar out = ZeroByteSet(groups);
-    const uint8_t* r = bytes.data();
-    uint8_t* w = out.data();
+    TextVar out = TextToFill(groups);
+    const uint8_t* r = reinterpret_cast<const uint8_t*>(text);
+    uint8_t* w = reinterpret_cast<uint8_t*>(out.get());
     int64_t p = -pad;
-    for (int32_t g = 0; g < groups; ++g) {
-        int32_t value = 0;
-        for (int32_t k = 0; k < 8; ++k, ++p) {
-            if (p >= 0 && r[p] != '0') value |= 1 << (7 - k);
+    for (int32_t g = 0; g < groups;) {
+        int32_t blockEnd = groups - g > kProgressBlock / 8 ? g + kProgressBlock / 8 : groups;
+        for (; g < blockEnd; ++g) {
+            int32_t value = 0;
+            for (int32_t k = 0; k < 8; ++k, ++p) {
+                if (p >= 0 && r[p] != '0') value |= 1 << (7 - k);
+            }
+            w[g] = static_cast<uint8_t>(value);
+            // The text ends at its first zero byte.
+            if (value == 0) return out;
         }
-        w[g] = static_cast<uint8_t>(value);
+        ReportProgress(g, groups);
     }
-    return ToText(out);
+    return out;
 }
 
 TextVar HexDigitsToText(const char* text) {
-    TextVar compact = RemoveSpaces(text);
-    ByteSetVar bytes = ToByteSet(compact);
-    int32_t m = ByteSetLength(bytes) / 2;
-    if (m == 0) return TextVar();
     // 1-based place of every byte in the alphabet, -1 for the bytes that are not digits.
     ByteSetVar alphabetBytes = ToByteSet(kHexAlphabet);
     const uint8_t* hex = alphabetBytes.data();
@@ -98,13 +110,49 @@ TextVar HexDigitsToText(const char* text) {
     for (int32_t c = 0; c < 256; ++c) place[c] = -1;
     for (int32_t i = 0; i < 16; ++i) place[hex[i]] = i + 1;
 
-    ByteSetVar out = ZeroByteSet(m);
-    const uint8_t* r = bytes.data();
-    uint8_t* w = out.data();
-    for (int32_t i = 0; i < m; ++i) {
-        int32_t p1 = place[r[2 * i]];
-        int32_t p2 = place[r[2 * i + 1]];
-        w[i] = static_cast<uint8_t>(((p1 - 1) * 16 + (p2 - 1)) & 255);
+    // The digits are read as RemoveSpaces leaves them (spaces and full-width spaces gone,
+    // a lone lead byte at the end dropped) without making that copy: each kept byte is
+    // paired with the next.
+    int32_t n = TextLength(text);
+    const uint8_t* s = reinterpret_cast<const uint8_t*>(text);
+    TextVar out = TextToFill(n / 2);
+    uint8_t* w = reinterpret_cast<uint8_t*>(out.get());
+    uint8_t* first = w;
+    int32_t high = 0;
+    bool pending = false;
+    auto take = [&](uint8_t c) {
+        if (!pending) {
+            high = place[c];
+        } else {
+            *w++ = static_cast<uint8_t>(((high - 1) * 16 + (place[c] - 1)) & 255);
+        }
+        pending = !pending;
+    };
+    for (int32_t i = 0; i < n;) {
+        int32_t blockEnd = n - i > kProgressBlock ? i + kProgressBlock : n;
+        while (i < blockEnd) {
+            uint8_t c = s[i];
+            if (c == ' ') {
+                ++i;
+            } else if (c < 0x80) {
+                take(c);
+                ++i;
+            } else if (i + 1 >= n) {
+                i = n;  // a lone lead byte at the end
+            } else {
+                if (c != 0xA1 || s[i + 1] != 0xA1) {
+                    take(c);
+                    take(s[i + 1]);
+                }
+                i += 2;
+            }
+        }
+        // The text ends at its first zero byte.
+        if (memchr(first, 0, w - first)) break;
+        first = w;
+        ReportProgress(i, n);
     }
-    return ToText(out);
+    *w = 0;
+    if (out.empty()) return TextVar();
+    return out;
 }

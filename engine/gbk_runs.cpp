@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "engine/progress.h"
+#include "runtime/command_args.h"
 #include "runtime/dll_commands.h"
 #include "runtime/library.h"
 
@@ -39,6 +40,8 @@ TextVar TextToFill(int32_t length) {
     block[length] = '\0';
     return TextVar(block);
 }
+
+ByteSetVar ByteSetToFill(int32_t length) { return ByteSetVar(length > 0 ? NewByteSetBlock(length) : nullptr); }
 
 namespace {
 int32_t LcMap(uint32_t flags, const char* source, int32_t length, char* target) {

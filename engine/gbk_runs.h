@@ -27,6 +27,8 @@ private:
 
 // A text of length bytes for the caller to write, its terminator already in place.
 TextVar TextToFill(int32_t length);
+// A byte set of length bytes for the caller to write; empty for a length of 0.
+ByteSetVar ByteSetToFill(int32_t length);
 
 // The text with LCMapStringA(locale 2052, flags) applied to each run of double-byte
 // characters, converted as GBK whatever the system's code page. A character whose mapped

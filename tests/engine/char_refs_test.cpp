@@ -1,6 +1,7 @@
 #include <string>
 
 #include "engine/char_refs.h"
+#include "runtime/library.h"
 #include "test_support.h"
 
 
@@ -60,4 +61,17 @@ TEST_CASE("character references round-trip long mixed text") {
         CHECK(S(CharRefsToText(refs)) == text);
     }
     CHECK(leaks.leaked() == 0);
+}
+
+TEST_CASE("every unit value is written in decimal, an odd last byte as a unit of its own") {
+    std::wstring units;
+    std::string expected;
+    for (uint32_t u = 1; u <= 0xFFFF; ++u) {
+        units += static_cast<wchar_t>(u);
+        expected += "&#" + std::to_string(u);
+    }
+    ByteSetVar bytes = U(units);
+    CHECK(S(UnitsToCharRefs(bytes)) == expected);
+    ByteSetVar odd = ByteSetLeft(U(L"AB"), 3);
+    CHECK(S(UnitsToCharRefs(odd)) == "&#65&#66");
 }
