@@ -160,7 +160,7 @@ TextVar Base64Encode(const ByteSetVar& bytes) {
 
 ByteSetVar Base64Decode(const char* text) {
     // The decode reads its own copy, so handlers run during a progress report cannot disturb it.
-    int32_t textLength = TextLength(text);
+    int32_t textLength = MeasureText(text);
     TextVar source = TextToFill(textLength);
     int32_t length = 0;
     if (!CleanAscii(text, textLength, reinterpret_cast<uint8_t*>(source.get()), &length)) {
@@ -194,6 +194,13 @@ ByteSetVar Base64Decode(const char* text) {
         while (g < blockEnd) {
             int32_t fastEnd = blockEnd < fastGroups ? blockEnd : fastGroups;
             int32_t first = g;
+            // Two groups to one eight-byte write while it stays in the result.
+            for (; g + 1 < fastEnd && 3 * g + 8 <= keep; g += 2) {
+                uint32_t v1 = lookup.Group(in + 4 * g), v2 = lookup.Group(in + 4 * g + 4);
+                if ((v1 | v2) & kNotInAlphabet) break;
+                uint64_t bytes = __builtin_bswap64(uint64_t(v1) << 40 | uint64_t(v2) << 16);
+                memcpy(w + 3 * g, &bytes, 8);
+            }
             for (uint32_t v; g < fastEnd && !((v = lookup.Group(in + 4 * g)) & kNotInAlphabet); ++g) {
                 // The three bytes and one that the next group overwrites.
                 uint32_t bytes = __builtin_bswap32(v << 8);

@@ -31,7 +31,7 @@ bool IsAllDigits(const char* text) {
 }
 
 TextVar ToUpperCaseReport(const char* input) {
-    if (TextLength(input) == 0) return JoinTexts({kEmptyInputPrompt});
+    if (!input || !*input) return JoinTexts({kEmptyInputPrompt});
     return UpperCase(input);
 }
 

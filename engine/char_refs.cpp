@@ -49,6 +49,30 @@ void PutReference(const char* part, uint8_t* d, int32_t* used) {
     }
     PutUnit(d, used, static_cast<uint16_t>(ToShort(part)));
 }
+
+// The usual part, a few ASCII digits and then the part's end or an ASCII character that
+// is no digit, read as the conversions would read it (no sign, no space, no full-width
+// digit, no overflow). False for any other part, which then goes through them.
+bool PutPlainReference(const ByteSetVar& units, int32_t start, int32_t end, uint8_t* d, int32_t* used) {
+    const int32_t kMostDigits = 9;
+    int64_t value = 0;
+    int32_t k = start;
+    for (; k < end && k - start <= kMostDigits; ++k) {
+        uint32_t u = UnitAt(units, k);
+        if (u < '0' || u > '9') break;
+        value = value * 10 + (u - '0');
+    }
+    int32_t digits = k - start;
+    if (digits == 0 || digits > kMostDigits || (k < end && UnitAt(units, k) >= 0x80)) return false;
+    if (value > 0xFFFF && value <= kLastCodePoint) {
+        uint32_t c = static_cast<uint32_t>(value - 0x10000);
+        PutUnit(d, used, 0xD800 + (c >> 10));
+        PutUnit(d, used, 0xDC00 + (c & 0x3FF));
+    } else {
+        PutUnit(d, used, static_cast<uint32_t>(value) & 0xFFFF);
+    }
+    return true;
+}
 }  // namespace
 
 TextVar TextToCharRefs(const char* text) {
@@ -99,16 +123,20 @@ ByteSetVar CharRefsToUnits(const ByteSetVar& units) {
     ByteSetVar out = ZeroByteSet(2 * n);
     int32_t used = 0;
     int32_t partStart = -1;
-    for (int32_t k = 0; k <= n; ++k) {
-        bool marker = k + 1 < n && UnitAt(units, k) == '&' && UnitAt(units, k + 1) == '#';
-        if (!marker && k < n) continue;
-        if (partStart >= 0) {
-            ByteSetVar part = ByteSetMiddle(units, 2 * partStart + 1, 2 * (k - partStart));
-            TextVar gbk = UnitsToGbk(part);
-            PutReference(gbk, out.data(), &used);
+    for (int32_t k = 0; k <= n;) {
+        int32_t blockEnd = n - k > kProgressBlock / 2 ? k + kProgressBlock / 2 : n;
+        for (; k <= blockEnd; ++k) {
+            bool marker = k + 1 < n && UnitAt(units, k) == '&' && UnitAt(units, k + 1) == '#';
+            if (!marker && k < n) continue;
+            if (partStart >= 0 && !PutPlainReference(units, partStart, k, out.data(), &used)) {
+                ByteSetVar part = ByteSetMiddle(units, 2 * partStart + 1, 2 * (k - partStart));
+                TextVar gbk = UnitsToGbk(part);
+                PutReference(gbk, out.data(), &used);
+            }
+            partStart = k + 2;
+            ++k;
         }
-        partStart = k + 2;
-        ++k;
+        ReportProgress(k < n ? k : n, n);
     }
     // A zero unit ends the text, as its GBK form ends at the zero byte.
     ByteSetVar result = ByteSetLeft(out, used);

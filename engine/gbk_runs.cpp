@@ -35,6 +35,19 @@ TextVar TextBuilder::Finish() {
     return result;
 }
 
+int32_t MeasureText(const char* text) {
+    if (!text) return 0;
+    const char* p = text;
+    for (; reinterpret_cast<uintptr_t>(p) % 8 != 0; ++p)
+        if (!*p) return static_cast<int32_t>(p - text);
+    // An aligned word never reaches into the next page, so reading past the terminator
+    // within one is safe.
+    const uint64_t ones = 0x0101010101010101ull, highs = 0x8080808080808080ull;
+    for (uint64_t v; memcpy(&v, p, 8), !((v - ones) & ~v & highs);) p += 8;
+    while (*p) ++p;
+    return static_cast<int32_t>(p - text);
+}
+
 TextVar TextToFill(int32_t length) {
     Text block = static_cast<Text>(AllocMemory(length + 1));
     block[length] = '\0';
@@ -122,9 +135,10 @@ void AsciiMapping(int asciiEntry, uint8_t mapping[128]) {
 
 TextVar MapGbkRuns(const char* text, uint32_t lcmapFlags, int asciiEntry) {
     // Every character keeps its length, so the mapping is written over a copy of the text.
-    TextVar out = JoinTexts({text ? text : ""});
+    int32_t n = MeasureText(text);
+    TextVar out = TextToFill(n);
     uint8_t* d = reinterpret_cast<uint8_t*>(out.get());
-    int32_t n = TextLength(out);
+    if (n > 0) memcpy(d, text, n);
     uint8_t ascii[128];
     AsciiMapping(asciiEntry, ascii);
     PairTable pairs(lcmapFlags);

@@ -25,6 +25,9 @@ private:
     std::vector<bool> held_;
 };
 
+// TextLength of the text (0 for none), eight bytes at a time.
+int32_t MeasureText(const char* text);
+
 // A text of length bytes for the caller to write, its terminator already in place.
 TextVar TextToFill(int32_t length);
 // A byte set of length bytes for the caller to write; empty for a length of 0.

@@ -85,20 +85,20 @@ const uint8_t* BytesOf(const char* text) { return reinterpret_cast<const uint8_t
 }  // namespace
 
 TextVar UrlEncodeBytes(const char* text, bool utf8) {
-    if (TextLength(text) == 0) return TextVar();
+    if (!text || !*text) return TextVar();
     if (utf8) return UrlEncodeUtf8Units(GbkToUnits(text));
-    return PercentEncode(BytesOf(text), TextLength(text));
+    return PercentEncode(BytesOf(text), MeasureText(text));
 }
 
 TextVar UrlEncodeUtf8Units(const ByteSetVar& units) {
     TextVar utf8 = UnitsToUtf8(units);
-    return PercentEncode(BytesOf(utf8), TextLength(utf8));
+    return PercentEncode(BytesOf(utf8), MeasureText(utf8));
 }
 
 TextVar UrlDecodeBytes(const char* text, bool utf8) {
     if (utf8) return UnitsToGbk(UrlDecodeUtf8Units(GbkToUnits(text)));
     // Decoding only shortens: the text is written in place of a copy of its own length.
-    int32_t n = TextLength(text);
+    int32_t n = MeasureText(text);
     if (n == 0) return TextVar();
     TextVar out = TextToFill(n);
     uint8_t* w = reinterpret_cast<uint8_t*>(out.get());
@@ -108,7 +108,7 @@ TextVar UrlDecodeBytes(const char* text, bool utf8) {
 
 ByteSetVar UrlDecodeUtf8Units(const ByteSetVar& units) {
     TextVar utf8 = UnitsToUtf8(units);
-    int32_t n = TextLength(utf8);
+    int32_t n = MeasureText(utf8);
     if (n == 0) return Utf8BytesToUtf16(ByteSetVar());
     ByteSetVar decoded = ByteSetToFill(n);
     int32_t used = PercentDecode(BytesOf(utf8), n, decoded.data());

@@ -44,6 +44,9 @@ TEST_CASE("CharRefsToText reads references with or without semicolons") {
         {"&#65&#", "A"},                  // a trailing &# adds no part
         {"&#65 &#66 ", "AB"},
         {"&#9731", "?"},                  // no GBK form: the default character
+        {"&#6\xA3\xB5", "A"},             // an ASCII digit, then a full-width one: 65
+        {"&#65\xD6\xD0&#66", "AB"},       // digits, then a Chinese character
+        {"&#000000065&#0000000066", "AB"},  // nine digits, and ten
     };
     for (const TextRow& row : rows) {
         CAPTURE(row.input);
