@@ -3,6 +3,8 @@
 #include <utility>
 
 #include "engine/codepage.h"
+#include "engine/gbk_runs.h"
+#include "engine/progress.h"
 #include "runtime/dll_commands.h"
 #include "runtime/library.h"
 #include "runtime/library_com.h"
@@ -34,6 +36,7 @@ ByteSetVar RunScript(const char* literal, const char* function, bool* objectWork
     *objectWorked = true;
     TextVar source = ScriptSource(literal, function);
     ComCall(script, "ExecuteStatement", {TextArg(source)});
+    source = TextVar();  // the script holds its own copy; a long text need not be held twice
     ByteSetVar result = ComCallUnits(script, "Run", {TextArg("xx")});
     ComRelease(script);
     return result;
@@ -41,10 +44,21 @@ ByteSetVar RunScript(const char* literal, const char* function, bool* objectWork
 
 // ---- The program's own script engine: the string literal, then escape/unescape on UTF-16.
 
+// A view of UTF-16 little-endian units for the loops: the writes through a byte pointer
+// could alias a byte set's header, so reading through the variable would load it again
+// for every unit.
+struct UnitSpan {
+    const uint8_t* d;
+    int32_t n;
+    int32_t count() const { return n; }
+    int32_t at(int32_t i) const { return d[2 * i] | (d[2 * i + 1] << 8); }
+};
+UnitSpan SpanOf(const ByteSetVar& bytes) { return {bytes.data(), bytes.size() / 2}; }
+
 struct Units {
     ByteSetVar bytes;  // UTF-16 little-endian
     int32_t count() const { return bytes.size() / 2; }
-    int32_t at(int32_t i) const { return bytes.data()[2 * i] | (bytes.data()[2 * i + 1] << 8); }
+    UnitSpan span() const { return SpanOf(bytes); }
 };
 
 bool IsHex(int32_t u) { return (u >= '0' && u <= '9') || (u >= 'A' && u <= 'F') || (u >= 'a' && u <= 'f'); }
@@ -55,24 +69,31 @@ bool IsLineTerminator(int32_t u) { return u == 0x0A || u == 0x0D || u == 0x2028 
 // A growing run of UTF-16 units in a byte set sized for the worst case.
 struct UnitWriter {
     ByteSetVar out;
+    uint8_t* w;
     int32_t used = 0;
-    explicit UnitWriter(int32_t maxUnits) : out(ZeroByteSet(maxUnits > 0 ? maxUnits * 2 : 2)) {}
+    explicit UnitWriter(int32_t maxUnits) : out(ByteSetToFill(maxUnits > 0 ? maxUnits * 2 : 2)), w(out.data()) {}
     void put(int32_t u) {
-        uint8_t* w = out.data();
         w[used++] = static_cast<uint8_t>(u & 255);
         w[used++] = static_cast<uint8_t>((u >> 8) & 255);
     }
-    ByteSetVar take() { return ByteSetLeft(out, used); }
+    ByteSetVar take() { return used == out.size() ? std::move(out) : ByteSetLeft(out, used); }
 };
+
+// Where a loop over n units reports: once per block of them.
+inline int32_t BlockEnd(int32_t i, int32_t n) { return n - i > kProgressBlock / 2 ? i + kProgressBlock / 2 : n; }
 
 // Reads the single-quoted literal's content as the script engine does. False when the
 // literal would not compile: a line break, or a backslash escaping the closing quote.
 bool ReadLiteral(const char* text, Units* value) {
-    Units source;
-    source.bytes = AnsiToUtf16Bytes(text, true);
+    ByteSetVar sourceUnits = AnsiToUtf16Bytes(text, true);
+    UnitSpan source = SpanOf(sourceUnits);
     int32_t n = source.count();
     UnitWriter w(n);
-    for (int32_t i = 0; i < n; ++i) {
+    for (int32_t i = 0, blockEnd = BlockEnd(0, n); i < n; ++i) {
+        if (i >= blockEnd) {
+            ReportProgress(i, n);
+            blockEnd = BlockEnd(i, n);
+        }
         int32_t u = source.at(i);
         if (IsLineTerminator(u)) return false;
         if (u != '\\') {
@@ -134,11 +155,15 @@ const uint32_t kApostropheUnit = 0x27, kRightQuoteUnit = 0x2019;
 // The units with every occurrence of one unit sequence replaced by another.
 ByteSetVar ReplaceUnits(const ByteSetVar& units, std::initializer_list<uint16_t> sought,
                         std::initializer_list<uint16_t> replacement) {
-    Units in{ByteSetLeft(units, ByteSetLength(units))};
+    UnitSpan in = SpanOf(units);
     int32_t n = in.count(), m = static_cast<int32_t>(sought.size()), r = static_cast<int32_t>(replacement.size());
     int32_t grow = r > m ? (n / m + 1) * (r - m) : 0;
     UnitWriter w(n + grow);
-    for (int32_t i = 0; i < n;) {
+    for (int32_t i = 0, blockEnd = BlockEnd(0, n); i < n;) {
+        if (i >= blockEnd) {
+            ReportProgress(i, n);
+            blockEnd = BlockEnd(i, n);
+        }
         bool match = i + m <= n;
         int32_t k = 0;
         for (uint16_t s : sought) {
@@ -158,39 +183,58 @@ ByteSetVar ReplaceUnits(const ByteSetVar& units, std::initializer_list<uint16_t>
 // The units as the content of a script literal, in ASCII: every other unit is written as a
 // \u escape, which the script reads back as the same unit. A backslash before such a unit
 // would only have stood for the unit itself, so the escape takes its place.
-TextVar LiteralOfUnits(const ByteSetVar& units) {
+// Writes the literal to w, or only measures it when w is null; returns its length.
+int32_t WriteLiteral(UnitSpan in, uint8_t* w) {
     static const char digits[] = "0123456789ABCDEF";
-    Units in{ByteSetLeft(units, ByteSetLength(units))};
     int32_t n = in.count();
-    ByteSetVar out = ZeroByteSet(n * 6 + 1);
-    uint8_t* w = out.data();
     int32_t used = 0;
-    for (int32_t i = 0; i < n; ++i) {
+    auto put = [&](int32_t b) {
+        if (w) w[used] = static_cast<uint8_t>(b);
+        ++used;
+    };
+    for (int32_t i = 0, blockEnd = BlockEnd(0, n); i < n; ++i) {
+        if (w && i >= blockEnd) {
+            ReportProgress(i, n);
+            blockEnd = BlockEnd(i, n);
+        }
         int32_t u = in.at(i);
         if (u == '\\' && i + 1 < n && in.at(i + 1) < 0x80) {
-            w[used++] = '\\';
-            w[used++] = static_cast<uint8_t>(in.at(++i));
+            put('\\');
+            put(in.at(++i));
             continue;
         }
         if (u == '\\' && i + 1 < n) u = in.at(++i);
         if (u < 0x80) {
-            w[used++] = static_cast<uint8_t>(u);
+            put(u);
             continue;
         }
-        const uint8_t escape[6] = {'\\', 'u', static_cast<uint8_t>(digits[(u >> 12) & 15]), static_cast<uint8_t>(digits[(u >> 8) & 15]),
-                                   static_cast<uint8_t>(digits[(u >> 4) & 15]), static_cast<uint8_t>(digits[u & 15])};
-        for (uint8_t b : escape) w[used++] = b;
+        for (int32_t b : {int32_t('\\'), int32_t('u'), int32_t(digits[(u >> 12) & 15]), int32_t(digits[(u >> 8) & 15]),
+                          int32_t(digits[(u >> 4) & 15]), int32_t(digits[u & 15])})
+            put(b);
     }
-    out = ByteSetLeft(out, used);
-    return ToText(out);
+    return used;
+}
+
+// Measured first and written in place: the text is several times the units' size.
+TextVar LiteralOfUnits(const ByteSetVar& units) {
+    UnitSpan in = SpanOf(units);
+    TextVar out = TextToFill(WriteLiteral(in, nullptr));
+    // A zero unit ends the text there, as its zero byte does.
+    WriteLiteral(in, reinterpret_cast<uint8_t*>(out.get()));
+    return out;
 }
 
 // The script literal x, then escape(x): the result is ASCII, so its units map one to one.
-TextVar EscapeUnits(const Units& value) {
+TextVar EscapeUnits(const Units& units) {
     static const char digits[] = "0123456789ABCDEF";
+    UnitSpan value = units.span();
     int32_t n = value.count();
     UnitWriter w(n * 6);
-    for (int32_t i = 0; i < n; ++i) {
+    for (int32_t i = 0, blockEnd = BlockEnd(0, n); i < n; ++i) {
+        if (i >= blockEnd) {
+            ReportProgress(i, n);
+            blockEnd = BlockEnd(i, n);
+        }
         int32_t u = value.at(i);
         if (KeptByEscape(u)) {
             w.put(u);
@@ -210,10 +254,15 @@ TextVar EscapeUnits(const Units& value) {
     return OwnUnitsToGbk(w.take());
 }
 
-ByteSetVar UnescapeUnits(const Units& value) {
+ByteSetVar UnescapeUnits(const Units& units) {
+    UnitSpan value = units.span();
     int32_t n = value.count();
     UnitWriter w(n);
-    for (int32_t i = 0; i < n; ++i) {
+    for (int32_t i = 0, blockEnd = BlockEnd(0, n); i < n; ++i) {
+        if (i >= blockEnd) {
+            ReportProgress(i, n);
+            blockEnd = BlockEnd(i, n);
+        }
         int32_t u = value.at(i);
         if (u == '%') {
             if (i + 5 < n && value.at(i + 1) == 'u' && IsHex(value.at(i + 2)) && IsHex(value.at(i + 3)) &&
@@ -270,11 +319,15 @@ TextVar ScriptEscape(const char* text) { return ScriptEscapeUnits(GbkToUnits(tex
 TextVar ScriptEscapeUnits(const ByteSetVar& units) {
     ByteSetVar quoted = ReplaceUnits(units, {kApostropheUnit}, {kRightQuoteUnit});
     TextVar t = LiteralOfUnits(quoted);
+    quoted = ByteSetVar();
     ComUse com;
     bool objectWorked;
     ByteSetVar r = RunScript(t, "escape", &objectWorked);
     // escape's result is ASCII.
-    if (objectWorked) return UnitsToGbk(r);
+    if (objectWorked) {
+        t = TextVar();
+        return UnitsToGbk(r);
+    }
     bool ok;
     return OwnScriptEscape(t, &ok);
 }
