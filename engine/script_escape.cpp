@@ -1,5 +1,6 @@
 #include "engine/script_escape.h"
 
+#include <cstring>
 #include <utility>
 
 #include "engine/codepage.h"
@@ -20,26 +21,34 @@ struct ComUse {
     ~ComUse() { CallDllCommand<void>(kDllCoUninitialize); }
 };
 
+const char kScriptBeforeLiteral[] = "function xx(){var x='";
+const char kScriptAfterLiteral[] = "';return ";
+
 TextVar ScriptSource(const char* literal, const char* function) {
-    return JoinTexts({"function xx(){var x='", literal, "';return ", function, "(x);}"});
+    return JoinTexts({kScriptBeforeLiteral, literal, kScriptAfterLiteral, function, "(x);}"});
 }
 
-// Runs "function xx" with the literal through ScriptControl and gives its result as units.
-// objectWorked is false when the object could not be created or set up; then the caller
-// computes the result itself.
-ByteSetVar RunScript(const char* literal, const char* function, bool* objectWorked) {
+// Runs "function xx" of the script source through ScriptControl and gives its result as
+// units. objectWorked is false when the object could not be created or set up; then the
+// caller computes the result itself, and source is as it was. Otherwise the source is let
+// go once the script has its own copy: a long text need not be held twice.
+ByteSetVar RunSource(TextVar& source, bool* objectWorked) {
     *objectWorked = false;
     if (g_path == ScriptPath::kOwnOnly) return ByteSetVar();
     ComObjectVar script;
     if (!ComCreate(script, "ScriptControl") || !ComSetProperty(script, "Language", TextArg("JScript")))
         return ByteSetVar();
     *objectWorked = true;
-    TextVar source = ScriptSource(literal, function);
     ComCall(script, "ExecuteStatement", {TextArg(source)});
-    source = TextVar();  // the script holds its own copy; a long text need not be held twice
+    source = TextVar();
     ByteSetVar result = ComCallUnits(script, "Run", {TextArg("xx")});
     ComRelease(script);
     return result;
+}
+
+ByteSetVar RunScript(const char* literal, const char* function, bool* objectWorked) {
+    TextVar source = ScriptSource(literal, function);
+    return RunSource(source, objectWorked);
 }
 
 // ---- The program's own script engine: the string literal, then escape/unescape on UTF-16.
@@ -183,16 +192,28 @@ ByteSetVar ReplaceUnits(const ByteSetVar& units, std::initializer_list<uint16_t>
 // The units as the content of a script literal, in ASCII: every other unit is written as a
 // \u escape, which the script reads back as the same unit. A backslash before such a unit
 // would only have stood for the unit itself, so the escape takes its place.
-// Writes the literal to w, or only measures it when w is null; returns its length.
-int32_t WriteLiteral(UnitSpan in, uint8_t* w) {
+// Writes the literal to w, or only measures it when w is null; returns its length. With
+// quote set, each apostrophe is read as a right quotation mark.
+int32_t WriteLiteral(UnitSpan units, uint8_t* w, bool quote) {
     static const char digits[] = "0123456789ABCDEF";
-    int32_t n = in.count();
+    struct {
+        UnitSpan units;
+        bool quote;
+        int32_t at(int32_t i) const {
+            int32_t u = units.at(i);
+            return quote && u == int32_t(kApostropheUnit) ? int32_t(kRightQuoteUnit) : u;
+        }
+    } in{units, quote};
+    int32_t n = units.count();
     int32_t used = 0;
+    bool ended = false;  // a zero byte ends the text: nothing after it counts
     auto put = [&](int32_t b) {
+        if (b == 0) ended = true;
+        if (ended) return;
         if (w) w[used] = static_cast<uint8_t>(b);
         ++used;
     };
-    for (int32_t i = 0, blockEnd = BlockEnd(0, n); i < n; ++i) {
+    for (int32_t i = 0, blockEnd = BlockEnd(0, n); i < n && !ended; ++i) {
         if (w && i >= blockEnd) {
             ReportProgress(i, n);
             blockEnd = BlockEnd(i, n);
@@ -218,10 +239,45 @@ int32_t WriteLiteral(UnitSpan in, uint8_t* w) {
 // Measured first and written in place: the text is several times the units' size.
 TextVar LiteralOfUnits(const ByteSetVar& units) {
     UnitSpan in = SpanOf(units);
-    TextVar out = TextToFill(WriteLiteral(in, nullptr));
-    // A zero unit ends the text there, as its zero byte does.
-    WriteLiteral(in, reinterpret_cast<uint8_t*>(out.get()));
+    TextVar out = TextToFill(WriteLiteral(in, nullptr, false));
+    WriteLiteral(in, reinterpret_cast<uint8_t*>(out.get()), false);
     return out;
+}
+
+// ScriptSource of the units' literal, apostrophes read as right quotation marks (which
+// cannot end it), with the literal written in its place. literalEnd: where it ends.
+TextVar ScriptAroundUnits(const ByteSetVar& units, const char* function, int32_t* literalEnd) {
+    UnitSpan in = SpanOf(units);
+    int32_t before = sizeof kScriptBeforeLiteral - 1;
+    int32_t length = WriteLiteral(in, nullptr, true);
+    TextVar after = JoinTexts({kScriptAfterLiteral, function, "(x);}"});
+    int32_t afterLength = TextLength(after);
+    TextVar source = TextToFill(before + length + afterLength);
+    char* w = source.get();
+    memcpy(w, kScriptBeforeLiteral, before);
+    WriteLiteral(in, reinterpret_cast<uint8_t*>(w + before), true);
+    memcpy(w + before + length, after.c_str(), afterLength);
+    *literalEnd = before + length;
+    return source;
+}
+
+// Units that are all ASCII as their text (up to a zero unit, as the text ends at its zero
+// byte); false when one is not ASCII.
+bool AsciiUnitsToText(const ByteSetVar& units, TextVar* text) {
+    UnitSpan in = SpanOf(units);
+    int32_t n = in.count();
+    for (int32_t i = 0; i < n; ++i)
+        if (in.at(i) >= 0x80) return false;
+    *text = TextToFill(n);
+    char* w = text->get();
+    for (int32_t i = 0, blockEnd = BlockEnd(0, n); i < n; ++i) {
+        if (i >= blockEnd) {
+            ReportProgress(i, n);
+            blockEnd = BlockEnd(i, n);
+        }
+        w[i] = static_cast<char>(in.at(i));
+    }
+    return true;
 }
 
 // The script literal x, then escape(x): the result is ASCII, so its units map one to one.
@@ -317,19 +373,18 @@ TextVar OwnBytesAsUtf16Text(const ByteSetVar& bytes) { return OwnUnitsToGbk(OwnB
 TextVar ScriptEscape(const char* text) { return ScriptEscapeUnits(GbkToUnits(text)); }
 
 TextVar ScriptEscapeUnits(const ByteSetVar& units) {
-    ByteSetVar quoted = ReplaceUnits(units, {kApostropheUnit}, {kRightQuoteUnit});
-    TextVar t = LiteralOfUnits(quoted);
-    quoted = ByteSetVar();
+    int32_t literalEnd;
+    TextVar source = ScriptAroundUnits(units, "escape", &literalEnd);
     ComUse com;
     bool objectWorked;
-    ByteSetVar r = RunScript(t, "escape", &objectWorked);
+    ByteSetVar r = RunSource(source, &objectWorked);
     // escape's result is ASCII.
-    if (objectWorked) {
-        t = TextVar();
-        return UnitsToGbk(r);
-    }
+    TextVar ascii;
+    if (objectWorked) return AsciiUnitsToText(r, &ascii) ? std::move(ascii) : UnitsToGbk(r);
+    // The program's own reading takes the literal alone: the source cut after it.
+    source.get()[literalEnd] = '\0';
     bool ok;
-    return OwnScriptEscape(t, &ok);
+    return OwnScriptEscape(source.c_str() + sizeof kScriptBeforeLiteral - 1, &ok);
 }
 
 TextVar BytesAsUtf16Text(const ByteSetVar& bytes) {
