@@ -7,7 +7,6 @@
 
 #include "engine/gbk_runs.h"
 #include "engine/progress.h"
-
 #include "runtime/dll_commands.h"
 #include "runtime/library.h"
 

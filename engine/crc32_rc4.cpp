@@ -1,11 +1,10 @@
 #include "engine/crc32_rc4.h"
 
-#include "runtime/library.h"
-
 #include <cpuid.h>
 #include <immintrin.h>
 
 #include "engine/progress.h"
+#include "runtime/library.h"
 
 namespace {
 const uint32_t kPolynomial = 0xEDB88320u;  // reflected
