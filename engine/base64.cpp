@@ -160,7 +160,7 @@ TextVar Base64Encode(const ByteSetVar& bytes) {
     int32_t whole = length / 3;
     int32_t groups = (length + 2) / 3;
     const uint8_t* in = bytes.data();
-    TextVar out = TextToFill(4 * groups);
+    TextVar out = TextToFill(int64_t(4) * groups);
     uint8_t* w = reinterpret_cast<uint8_t*>(out.get());
     for (int32_t g = 0; g < whole;) {
         int32_t blockEnd = whole - g > kProgressBlock / 3 ? g + kProgressBlock / 3 : whole;

@@ -1,7 +1,5 @@
 #include "engine/char_refs.h"
 
-#include <climits>
-
 #include "engine/codepage.h"
 #include "engine/gbk_runs.h"
 #include "engine/progress.h"
@@ -23,13 +21,6 @@ bool OnlySpaces(const ByteSetVar& units) {
 }
 
 int32_t DecimalLength(uint32_t u) { return u < 10 ? 1 : u < 100 ? 2 : u < 1000 ? 3 : u < 10000 ? 4 : 5; }
-
-// Sizes past what a 32-bit length holds cannot be allocated anyway; asking for the largest
-// block lets the runtime report the failed allocation instead of letting the size wrap.
-int32_t CheckedSize(int64_t n) {
-    if (n > INT32_MAX - 8) AllocMemory(INT32_MAX);
-    return static_cast<int32_t>(n);
-}
 
 void PutUnit(uint8_t* d, int32_t* used, uint32_t u) {
     d[(*used)++] = static_cast<uint8_t>(u & 0xFF);
@@ -91,7 +82,7 @@ TextVar UnitsToCharRefs(const ByteSetVar& units) {
     // Measured first, so that the references are written straight into their place.
     int64_t size = 0;
     for (int32_t k = 0; k < n; ++k) size += 2 + DecimalLength(unitAt(k));
-    TextVar result = TextToFill(CheckedSize(size));
+    TextVar result = TextToFill(size);
     char* w = result.get();
     for (int32_t k = 0; k < n;) {
         int32_t blockEnd = n - k > kProgressBlock / 2 ? k + kProgressBlock / 2 : n;

@@ -1,6 +1,5 @@
 #include "engine/digits.h"
 
-#include <climits>
 #include <cstring>
 
 #include "engine/gbk_runs.h"
@@ -9,13 +8,6 @@
 
 namespace {
 const char kHexAlphabet[] = "0123456789ABCDEF";
-
-// Sizes past what a 32-bit length holds cannot be allocated anyway; asking for the largest
-// block lets the runtime report the failed allocation instead of letting the size wrap.
-int32_t CheckedSize(int64_t n) {
-    if (n > INT32_MAX - 8) AllocMemory(INT32_MAX);
-    return static_cast<int32_t>(n);
-}
 }  // namespace
 
 bool TextToDigitsReport(const char* input, TextVar& output) {
@@ -37,7 +29,7 @@ bool DigitsToTextReport(const char* input, TextVar& output) {
 TextVar TextToBinaryDigits(const char* text) {
     int32_t n = MeasureText(text);
     if (n == 0) return TextVar();
-    TextVar out = TextToFill(CheckedSize(int64_t(n) * 8));
+    TextVar out = TextToFill(int64_t(n) * 8);
     const uint8_t* r = reinterpret_cast<const uint8_t*>(text);
     char* w = out.get();
     for (int32_t i = 0; i < n;) {
@@ -59,7 +51,7 @@ TextVar TextToHexDigits(const char* text) {
     if (n == 0) return TextVar();
     ByteSetVar alphabetBytes = ToByteSet(kHexAlphabet);
     const uint8_t* hex = alphabetBytes.data();
-    TextVar out = TextToFill(CheckedSize(int64_t(n) * 3 - 1));
+    TextVar out = TextToFill(int64_t(n) * 3 - 1);
     const uint8_t* r = reinterpret_cast<const uint8_t*>(compact.c_str());
     char* w = out.get();
     for (int32_t i = 0; i < n;) {

@@ -1,5 +1,6 @@
 #include "engine/gbk_runs.h"
 
+#include <climits>
 #include <cstring>
 
 #include "engine/progress.h"
@@ -48,8 +49,9 @@ int32_t MeasureText(const char* text) {
     return static_cast<int32_t>(p - text);
 }
 
-TextVar TextToFill(int32_t length) {
-    Text block = static_cast<Text>(AllocMemory(length + 1));
+TextVar TextToFill(int64_t length) {
+    if (length > INT32_MAX - 8) AllocMemory(INT32_MAX);
+    Text block = static_cast<Text>(AllocMemory(static_cast<int32_t>(length) + 1));
     block[length] = '\0';
     return TextVar(block);
 }

@@ -28,8 +28,10 @@ private:
 // TextLength of the text (0 for none), eight bytes at a time.
 int32_t MeasureText(const char* text);
 
-// A text of length bytes for the caller to write, its terminator already in place.
-TextVar TextToFill(int32_t length);
+// A text of length bytes for the caller to write, its terminator already in place. A
+// length past what a 32-bit size holds cannot be allocated anyway: the runtime reports
+// the failed allocation instead of the size wrapping.
+TextVar TextToFill(int64_t length);
 // A byte set of length bytes for the caller to write; empty for a length of 0.
 ByteSetVar ByteSetToFill(int32_t length);
 

@@ -36,7 +36,7 @@ TextVar PercentEncode(const uint8_t* r, int32_t n) {
     for (int32_t i = 0; i < n; ++i) size += kept[r[i]] ? 1 : 3;
     ByteSetVar alphabet = ToByteSet(kHexAlphabet);
     const uint8_t* hex = alphabet.data();
-    TextVar out = TextToFill(size > INT32_MAX - 8 ? INT32_MAX : static_cast<int32_t>(size));
+    TextVar out = TextToFill(size);
     uint8_t* w = reinterpret_cast<uint8_t*>(out.get());
     for (int32_t i = 0; i < n;) {
         int32_t blockEnd = n - i > kProgressBlock ? i + kProgressBlock : n;
