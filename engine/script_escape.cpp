@@ -24,10 +24,6 @@ struct ComUse {
 const char kScriptBeforeLiteral[] = "function xx(){var x='";
 const char kScriptAfterLiteral[] = "';return ";
 
-TextVar ScriptSource(const char* literal, const char* function) {
-    return JoinTexts({kScriptBeforeLiteral, literal, kScriptAfterLiteral, function, "(x);}"});
-}
-
 // Runs "function xx" of the script source through ScriptControl and gives its result as
 // units. objectWorked is false when the object could not be created or set up; then the
 // caller computes the result itself, and source is as it was. Otherwise the source is let
@@ -44,11 +40,6 @@ ByteSetVar RunSource(TextVar& source, bool* objectWorked) {
     ByteSetVar result = ComCallUnits(script, "Run", {TextArg("xx")});
     ComRelease(script);
     return result;
-}
-
-ByteSetVar RunScript(const char* literal, const char* function, bool* objectWorked) {
-    TextVar source = ScriptSource(literal, function);
-    return RunSource(source, objectWorked);
 }
 
 // ---- The program's own script engine: the string literal, then escape/unescape on UTF-16.
@@ -161,15 +152,13 @@ TextVar OwnUnitsToGbk(const ByteSetVar& units) {
 
 const uint32_t kApostropheUnit = 0x27, kRightQuoteUnit = 0x2019;
 
-// The units with every occurrence of one unit sequence replaced by another.
-ByteSetVar ReplaceUnits(const ByteSetVar& units, std::initializer_list<uint16_t> sought,
-                        std::initializer_list<uint16_t> replacement) {
-    UnitSpan in = SpanOf(units);
-    int32_t n = in.count(), m = static_cast<int32_t>(sought.size()), r = static_cast<int32_t>(replacement.size());
-    int32_t grow = r > m ? (n / m + 1) * (r - m) : 0;
-    UnitWriter w(n + grow);
+// Calls found(i) for each occurrence of the sequence, left to right and not overlapping,
+// and other(i) for each unit outside them.
+template <typename Found, typename Other>
+void ScanUnits(UnitSpan in, std::initializer_list<uint16_t> sought, bool report, Found found, Other other) {
+    int32_t n = in.count(), m = static_cast<int32_t>(sought.size());
     for (int32_t i = 0, blockEnd = BlockEnd(0, n); i < n;) {
-        if (i >= blockEnd) {
+        if (report && i >= blockEnd) {
             ReportProgress(i, n);
             blockEnd = BlockEnd(i, n);
         }
@@ -180,13 +169,40 @@ ByteSetVar ReplaceUnits(const ByteSetVar& units, std::initializer_list<uint16_t>
             match = in.at(i + k++) == s;
         }
         if (match) {
-            for (uint16_t u : replacement) w.put(u);
+            found(i);
             i += m;
         } else {
-            w.put(in.at(i++));
+            other(i++);
         }
     }
+}
+
+// The units with every occurrence of one unit sequence replaced by another, counted first
+// so that the result is made to its size.
+ByteSetVar ReplaceUnits(const ByteSetVar& units, std::initializer_list<uint16_t> sought,
+                        std::initializer_list<uint16_t> replacement) {
+    UnitSpan in = SpanOf(units);
+    int32_t m = static_cast<int32_t>(sought.size()), r = static_cast<int32_t>(replacement.size());
+    int64_t size = in.count();
+    if (r != m) ScanUnits(in, sought, false, [&](int32_t) { size += r - m; }, [](int32_t) {});
+    UnitWriter w(static_cast<int32_t>(size));
+    ScanUnits(in, sought, true, [&](int32_t) { for (uint16_t u : replacement) w.put(u); },
+              [&](int32_t i) { w.put(in.at(i)); });
     return w.take();
+}
+
+// The same for a replacement as long as what it replaces, in the units themselves: a
+// match is replaced only after it is read, and the scan goes on past it.
+void ReplaceUnitsInPlace(ByteSetVar& units, std::initializer_list<uint16_t> sought,
+                         std::initializer_list<uint16_t> replacement) {
+    uint8_t* d = units.data();
+    ScanUnits(SpanOf(units), sought, true, [&](int32_t i) {
+        for (uint16_t u : replacement) {
+            d[2 * i] = static_cast<uint8_t>(u & 0xFF);
+            d[2 * i + 1] = static_cast<uint8_t>(u >> 8);
+            ++i;
+        }
+    }, [](int32_t) {});
 }
 
 // The units as the content of a script literal, in ASCII: every other unit is written as a
@@ -236,26 +252,19 @@ int32_t WriteLiteral(UnitSpan units, uint8_t* w, bool quote) {
     return used;
 }
 
-// Measured first and written in place: the text is several times the units' size.
-TextVar LiteralOfUnits(const ByteSetVar& units) {
-    UnitSpan in = SpanOf(units);
-    TextVar out = TextToFill(WriteLiteral(in, nullptr, false));
-    WriteLiteral(in, reinterpret_cast<uint8_t*>(out.get()), false);
-    return out;
-}
-
-// ScriptSource of the units' literal, apostrophes read as right quotation marks (which
-// cannot end it), with the literal written in its place. literalEnd: where it ends.
-TextVar ScriptAroundUnits(const ByteSetVar& units, const char* function, int32_t* literalEnd) {
+// The script that returns function(x) of the units' literal (with quote, apostrophes read
+// as right quotation marks, which cannot end it). The literal, several times the units'
+// size, is measured first and written in its place. literalEnd: where it ends.
+TextVar ScriptAroundUnits(const ByteSetVar& units, bool quote, const char* function, int32_t* literalEnd) {
     UnitSpan in = SpanOf(units);
     int32_t before = sizeof kScriptBeforeLiteral - 1;
-    int32_t length = WriteLiteral(in, nullptr, true);
+    int32_t length = WriteLiteral(in, nullptr, quote);
     TextVar after = JoinTexts({kScriptAfterLiteral, function, "(x);}"});
     int32_t afterLength = TextLength(after);
     TextVar source = TextToFill(before + length + afterLength);
     char* w = source.get();
     memcpy(w, kScriptBeforeLiteral, before);
-    WriteLiteral(in, reinterpret_cast<uint8_t*>(w + before), true);
+    WriteLiteral(in, reinterpret_cast<uint8_t*>(w + before), quote);
     memcpy(w + before + length, after.c_str(), afterLength);
     *literalEnd = before + length;
     return source;
@@ -374,7 +383,7 @@ TextVar ScriptEscape(const char* text) { return ScriptEscapeUnits(GbkToUnits(tex
 
 TextVar ScriptEscapeUnits(const ByteSetVar& units) {
     int32_t literalEnd;
-    TextVar source = ScriptAroundUnits(units, "escape", &literalEnd);
+    TextVar source = ScriptAroundUnits(units, true, "escape", &literalEnd);
     ComUse com;
     bool objectWorked;
     ByteSetVar r = RunSource(source, &objectWorked);
@@ -426,23 +435,29 @@ ByteSetVar BytesAsUtf16Units(const ByteSetVar& bytes) {
     return result;
 }
 
-TextVar ScriptUnescape(const char* text) {
-    ByteSetVar units = ScriptUnescapeUnits(GbkToUnits(text));
-    return UnitsToGbk(units);
-}
-
-ByteSetVar ScriptUnescapeUnits(const ByteSetVar& units) {
+namespace {
+// Line breaks as the placeholder the script keeps, and a CR left at the start dropped.
+ByteSetVar MarkLineBreaks(const ByteSetVar& units) {
     ByteSetVar t = ReplaceUnits(units, {'\r', '\n'}, {'{', '$', '}'});
     if (ByteSetLength(t) >= 2 && t.at(1) == 0x0D && t.at(2) == 0) t = ByteSetRight(t, ByteSetLength(t) - 2);
-    t = ReplaceUnits(t, {'\\', 'u'}, {'%', 'u'});
-    t = ReplaceUnits(t, {kApostropheUnit}, {kRightQuoteUnit});
-    TextVar literal = LiteralOfUnits(t);
+    return t;
+}
+
+// The rest of the unescape on the marked units, which it owns and changes.
+ByteSetVar UnescapeMarked(ByteSetVar t) {
+    ReplaceUnitsInPlace(t, {'\\', 'u'}, {'%', 'u'});
+    ReplaceUnitsInPlace(t, {kApostropheUnit}, {kRightQuoteUnit});
+    int32_t literalEnd;
+    TextVar source = ScriptAroundUnits(t, false, "unescape", &literalEnd);
     ByteSetVar u;
     {
         ComUse com;
         bool objectWorked;
-        u = RunScript(literal, "unescape", &objectWorked);
-        if (!objectWorked) u = OwnUnescapeUnits(literal);
+        u = RunSource(source, &objectWorked);
+        if (!objectWorked) {
+            source.get()[literalEnd] = '\0';
+            u = OwnUnescapeUnits(source.c_str() + sizeof kScriptBeforeLiteral - 1);
+        }
         u = Utf16BytesToUnits(u);  // the text ends at a zero unit, as a GBK text at its zero byte
         // A script that fails gives nothing: then the text's bytes are read as UTF-16. A
         // text with characters beyond GBK has no such bytes, and stays without a result.
@@ -457,6 +472,16 @@ ByteSetVar ScriptUnescapeUnits(const ByteSetVar& units) {
             }
         }
     }
-    u = ReplaceUnits(u, {kRightQuoteUnit}, {kApostropheUnit});
+    ReplaceUnitsInPlace(u, {kRightQuoteUnit}, {kApostropheUnit});
     return ReplaceUnits(u, {'{', '$', '}'}, {'\r', '\n'});
 }
+}  // namespace
+
+TextVar ScriptUnescape(const char* text) {
+    // The text's own units are let go before the script runs.
+    ByteSetVar marked = MarkLineBreaks(GbkToUnits(text));
+    ByteSetVar units = UnescapeMarked(std::move(marked));
+    return UnitsToGbk(units);
+}
+
+ByteSetVar ScriptUnescapeUnits(const ByteSetVar& units) { return UnescapeMarked(MarkLineBreaks(units)); }
