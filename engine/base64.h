@@ -6,7 +6,7 @@
 TextVar Base64Encode(const ByteSetVar& bytes);
 
 // Decodes BASE64 text. Spaces (ASCII and full-width) and CR LF pairs are ignored; it never
-// fails, and lets pending window messages through while a long text is decoded.
+// fails, and reports its progress while a long text is decoded.
 ByteSetVar Base64Decode(const char* text);
 
 // The system's coder: BASE64 characters without line breaks, and their bytes back; empty
@@ -16,6 +16,3 @@ ByteSetVar Base64DecodeSystem(const ByteSetVar& characters);
 
 // The bytes without their trailing run of zero bytes.
 ByteSetVar StripTrailingZeros(const ByteSetVar& bytes);
-
-// Groups of four characters decoded between two turns of the message pump.
-const int32_t kBase64GroupsPerEventTurn = 4096;

@@ -1,6 +1,7 @@
 #include "engine/case_amount.h"
 
 #include "engine/gbk_runs.h"
+#include "engine/progress.h"
 #include "runtime/dll_commands.h"
 #include "runtime/library.h"
 
@@ -23,15 +24,19 @@ TextVar LowerCase(const char* text) { return MapGbkRuns(text, kLcMapLowerCase, k
 // One pass over the bytes: asking for each character's code by position measures the text
 // up to that position every time, which made a long number quadratic.
 bool IsAllDigits(const char* text) {
-    int32_t n = TextLength(text);
+    int32_t n = MeasureText(text);
     if (n == 0) return false;
-    for (int32_t i = 0; i < n; ++i)
-        if (text[i] < '0' || text[i] > '9') return false;
+    for (int32_t i = 0; i < n;) {
+        int32_t blockEnd = n - i > kProgressBlock ? i + kProgressBlock : n;
+        for (; i < blockEnd; ++i)
+            if (text[i] < '0' || text[i] > '9') return false;
+        ReportProgress(i, n);
+    }
     return true;
 }
 
 TextVar ToUpperCaseReport(const char* input) {
-    if (TextLength(input) == 0) return JoinTexts({kEmptyInputPrompt});
+    if (!input || !*input) return JoinTexts({kEmptyInputPrompt});
     return UpperCase(input);
 }
 

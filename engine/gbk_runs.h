@@ -25,6 +25,16 @@ private:
     std::vector<bool> held_;
 };
 
+// TextLength of the text (0 for none), eight bytes at a time.
+int32_t MeasureText(const char* text);
+
+// A text of length bytes for the caller to write, its terminator already in place. A
+// length past what a 32-bit size holds cannot be allocated anyway: the runtime reports
+// the failed allocation instead of the size wrapping.
+TextVar TextToFill(int64_t length);
+// A byte set of length bytes for the caller to write; empty for a length of 0.
+ByteSetVar ByteSetToFill(int32_t length);
+
 // The text with LCMapStringA(locale 2052, flags) applied to each run of double-byte
 // characters, converted as GBK whatever the system's code page. A character whose mapped
 // form would not be one double-byte character keeps its own bytes, so the byte length

@@ -1,8 +1,11 @@
 #include "engine/script_escape.h"
 
+#include <cstring>
 #include <utility>
 
 #include "engine/codepage.h"
+#include "engine/gbk_runs.h"
+#include "engine/progress.h"
 #include "runtime/dll_commands.h"
 #include "runtime/library.h"
 #include "runtime/library_com.h"
@@ -18,22 +21,22 @@ struct ComUse {
     ~ComUse() { CallDllCommand<void>(kDllCoUninitialize); }
 };
 
-TextVar ScriptSource(const char* literal, const char* function) {
-    return JoinTexts({"function xx(){var x='", literal, "';return ", function, "(x);}"});
-}
+const char kScriptBeforeLiteral[] = "function xx(){var x='";
+const char kScriptAfterLiteral[] = "';return ";
 
-// Runs "function xx" with the literal through ScriptControl and gives its result as units.
-// objectWorked is false when the object could not be created or set up; then the caller
-// computes the result itself.
-ByteSetVar RunScript(const char* literal, const char* function, bool* objectWorked) {
+// Runs "function xx" of the script source through ScriptControl and gives its result as
+// units. objectWorked is false when the object could not be created or set up; then the
+// caller computes the result itself, and source is as it was. Otherwise the source is let
+// go once the script has its own copy: a long text need not be held twice.
+ByteSetVar RunSource(TextVar& source, bool* objectWorked) {
     *objectWorked = false;
     if (g_path == ScriptPath::kOwnOnly) return ByteSetVar();
     ComObjectVar script;
     if (!ComCreate(script, "ScriptControl") || !ComSetProperty(script, "Language", TextArg("JScript")))
         return ByteSetVar();
     *objectWorked = true;
-    TextVar source = ScriptSource(literal, function);
     ComCall(script, "ExecuteStatement", {TextArg(source)});
+    source = TextVar();
     ByteSetVar result = ComCallUnits(script, "Run", {TextArg("xx")});
     ComRelease(script);
     return result;
@@ -41,10 +44,21 @@ ByteSetVar RunScript(const char* literal, const char* function, bool* objectWork
 
 // ---- The program's own script engine: the string literal, then escape/unescape on UTF-16.
 
+// A view of UTF-16 little-endian units for the loops: the writes through a byte pointer
+// could alias a byte set's header, so reading through the variable would load it again
+// for every unit.
+struct UnitSpan {
+    const uint8_t* d;
+    int32_t n;
+    int32_t count() const { return n; }
+    int32_t at(int32_t i) const { return d[2 * i] | (d[2 * i + 1] << 8); }
+};
+UnitSpan SpanOf(const ByteSetVar& bytes) { return {bytes.data(), bytes.size() / 2}; }
+
 struct Units {
     ByteSetVar bytes;  // UTF-16 little-endian
     int32_t count() const { return bytes.size() / 2; }
-    int32_t at(int32_t i) const { return bytes.data()[2 * i] | (bytes.data()[2 * i + 1] << 8); }
+    UnitSpan span() const { return SpanOf(bytes); }
 };
 
 bool IsHex(int32_t u) { return (u >= '0' && u <= '9') || (u >= 'A' && u <= 'F') || (u >= 'a' && u <= 'f'); }
@@ -55,24 +69,31 @@ bool IsLineTerminator(int32_t u) { return u == 0x0A || u == 0x0D || u == 0x2028 
 // A growing run of UTF-16 units in a byte set sized for the worst case.
 struct UnitWriter {
     ByteSetVar out;
+    uint8_t* w;
     int32_t used = 0;
-    explicit UnitWriter(int32_t maxUnits) : out(ZeroByteSet(maxUnits > 0 ? maxUnits * 2 : 2)) {}
+    explicit UnitWriter(int32_t maxUnits) : out(ByteSetToFill(maxUnits > 0 ? maxUnits * 2 : 2)), w(out.data()) {}
     void put(int32_t u) {
-        uint8_t* w = out.data();
         w[used++] = static_cast<uint8_t>(u & 255);
         w[used++] = static_cast<uint8_t>((u >> 8) & 255);
     }
-    ByteSetVar take() { return ByteSetLeft(out, used); }
+    ByteSetVar take() { return used == out.size() ? std::move(out) : ByteSetLeft(out, used); }
 };
+
+// Where a loop over n units reports: once per block of them.
+inline int32_t BlockEnd(int32_t i, int32_t n) { return n - i > kProgressBlock / 2 ? i + kProgressBlock / 2 : n; }
 
 // Reads the single-quoted literal's content as the script engine does. False when the
 // literal would not compile: a line break, or a backslash escaping the closing quote.
 bool ReadLiteral(const char* text, Units* value) {
-    Units source;
-    source.bytes = AnsiToUtf16Bytes(text, true);
+    ByteSetVar sourceUnits = AnsiToUtf16Bytes(text, true);
+    UnitSpan source = SpanOf(sourceUnits);
     int32_t n = source.count();
     UnitWriter w(n);
-    for (int32_t i = 0; i < n; ++i) {
+    for (int32_t i = 0, blockEnd = BlockEnd(0, n); i < n; ++i) {
+        if (i >= blockEnd) {
+            ReportProgress(i, n);
+            blockEnd = BlockEnd(i, n);
+        }
         int32_t u = source.at(i);
         if (IsLineTerminator(u)) return false;
         if (u != '\\') {
@@ -131,14 +152,16 @@ TextVar OwnUnitsToGbk(const ByteSetVar& units) {
 
 const uint32_t kApostropheUnit = 0x27, kRightQuoteUnit = 0x2019;
 
-// The units with every occurrence of one unit sequence replaced by another.
-ByteSetVar ReplaceUnits(const ByteSetVar& units, std::initializer_list<uint16_t> sought,
-                        std::initializer_list<uint16_t> replacement) {
-    Units in{ByteSetLeft(units, ByteSetLength(units))};
-    int32_t n = in.count(), m = static_cast<int32_t>(sought.size()), r = static_cast<int32_t>(replacement.size());
-    int32_t grow = r > m ? (n / m + 1) * (r - m) : 0;
-    UnitWriter w(n + grow);
-    for (int32_t i = 0; i < n;) {
+// Calls found(i) for each occurrence of the sequence, left to right and not overlapping,
+// and other(i) for each unit outside them.
+template <typename Found, typename Other>
+void ScanUnits(UnitSpan in, std::initializer_list<uint16_t> sought, bool report, Found found, Other other) {
+    int32_t n = in.count(), m = static_cast<int32_t>(sought.size());
+    for (int32_t i = 0, blockEnd = BlockEnd(0, n); i < n;) {
+        if (report && i >= blockEnd) {
+            ReportProgress(i, n);
+            blockEnd = BlockEnd(i, n);
+        }
         bool match = i + m <= n;
         int32_t k = 0;
         for (uint16_t s : sought) {
@@ -146,51 +169,137 @@ ByteSetVar ReplaceUnits(const ByteSetVar& units, std::initializer_list<uint16_t>
             match = in.at(i + k++) == s;
         }
         if (match) {
-            for (uint16_t u : replacement) w.put(u);
+            found(i);
             i += m;
         } else {
-            w.put(in.at(i++));
+            other(i++);
         }
     }
+}
+
+// The units with every occurrence of one unit sequence replaced by another, counted first
+// so that the result is made to its size.
+ByteSetVar ReplaceUnits(const ByteSetVar& units, std::initializer_list<uint16_t> sought,
+                        std::initializer_list<uint16_t> replacement) {
+    UnitSpan in = SpanOf(units);
+    int32_t m = static_cast<int32_t>(sought.size()), r = static_cast<int32_t>(replacement.size());
+    int64_t size = in.count();
+    if (r != m) ScanUnits(in, sought, false, [&](int32_t) { size += r - m; }, [](int32_t) {});
+    UnitWriter w(static_cast<int32_t>(size));
+    ScanUnits(in, sought, true, [&](int32_t) { for (uint16_t u : replacement) w.put(u); },
+              [&](int32_t i) { w.put(in.at(i)); });
     return w.take();
+}
+
+// The same for a replacement as long as what it replaces, in the units themselves: a
+// match is replaced only after it is read, and the scan goes on past it.
+void ReplaceUnitsInPlace(ByteSetVar& units, std::initializer_list<uint16_t> sought,
+                         std::initializer_list<uint16_t> replacement) {
+    uint8_t* d = units.data();
+    ScanUnits(SpanOf(units), sought, true, [&](int32_t i) {
+        for (uint16_t u : replacement) {
+            d[2 * i] = static_cast<uint8_t>(u & 0xFF);
+            d[2 * i + 1] = static_cast<uint8_t>(u >> 8);
+            ++i;
+        }
+    }, [](int32_t) {});
 }
 
 // The units as the content of a script literal, in ASCII: every other unit is written as a
 // \u escape, which the script reads back as the same unit. A backslash before such a unit
 // would only have stood for the unit itself, so the escape takes its place.
-TextVar LiteralOfUnits(const ByteSetVar& units) {
+// Writes the literal to w, or only measures it when w is null; returns its length. With
+// quote set, each apostrophe is read as a right quotation mark.
+int32_t WriteLiteral(UnitSpan units, uint8_t* w, bool quote) {
     static const char digits[] = "0123456789ABCDEF";
-    Units in{ByteSetLeft(units, ByteSetLength(units))};
-    int32_t n = in.count();
-    ByteSetVar out = ZeroByteSet(n * 6 + 1);
-    uint8_t* w = out.data();
+    struct {
+        UnitSpan units;
+        bool quote;
+        int32_t at(int32_t i) const {
+            int32_t u = units.at(i);
+            return quote && u == int32_t(kApostropheUnit) ? int32_t(kRightQuoteUnit) : u;
+        }
+    } in{units, quote};
+    int32_t n = units.count();
     int32_t used = 0;
-    for (int32_t i = 0; i < n; ++i) {
+    bool ended = false;  // a zero byte ends the text: nothing after it counts
+    auto put = [&](int32_t b) {
+        if (b == 0) ended = true;
+        if (ended) return;
+        if (w) w[used] = static_cast<uint8_t>(b);
+        ++used;
+    };
+    for (int32_t i = 0, blockEnd = BlockEnd(0, n); i < n && !ended; ++i) {
+        if (w && i >= blockEnd) {
+            ReportProgress(i, n);
+            blockEnd = BlockEnd(i, n);
+        }
         int32_t u = in.at(i);
         if (u == '\\' && i + 1 < n && in.at(i + 1) < 0x80) {
-            w[used++] = '\\';
-            w[used++] = static_cast<uint8_t>(in.at(++i));
+            put('\\');
+            put(in.at(++i));
             continue;
         }
         if (u == '\\' && i + 1 < n) u = in.at(++i);
         if (u < 0x80) {
-            w[used++] = static_cast<uint8_t>(u);
+            put(u);
             continue;
         }
-        const uint8_t escape[6] = {'\\', 'u', static_cast<uint8_t>(digits[(u >> 12) & 15]), static_cast<uint8_t>(digits[(u >> 8) & 15]),
-                                   static_cast<uint8_t>(digits[(u >> 4) & 15]), static_cast<uint8_t>(digits[u & 15])};
-        for (uint8_t b : escape) w[used++] = b;
+        for (int32_t b : {int32_t('\\'), int32_t('u'), int32_t(digits[(u >> 12) & 15]), int32_t(digits[(u >> 8) & 15]),
+                          int32_t(digits[(u >> 4) & 15]), int32_t(digits[u & 15])})
+            put(b);
     }
-    out = ByteSetLeft(out, used);
-    return ToText(out);
+    return used;
+}
+
+// The script that returns function(x) of the units' literal (with quote, apostrophes read
+// as right quotation marks, which cannot end it). The literal, several times the units'
+// size, is measured first and written in its place. literalEnd: where it ends.
+TextVar ScriptAroundUnits(const ByteSetVar& units, bool quote, const char* function, int32_t* literalEnd) {
+    UnitSpan in = SpanOf(units);
+    int32_t before = sizeof kScriptBeforeLiteral - 1;
+    int32_t length = WriteLiteral(in, nullptr, quote);
+    TextVar after = JoinTexts({kScriptAfterLiteral, function, "(x);}"});
+    int32_t afterLength = TextLength(after);
+    TextVar source = TextToFill(before + length + afterLength);
+    char* w = source.get();
+    memcpy(w, kScriptBeforeLiteral, before);
+    WriteLiteral(in, reinterpret_cast<uint8_t*>(w + before), quote);
+    memcpy(w + before + length, after.c_str(), afterLength);
+    *literalEnd = before + length;
+    return source;
+}
+
+// Units that are all ASCII as their text (up to a zero unit, as the text ends at its zero
+// byte); false when one is not ASCII.
+bool AsciiUnitsToText(const ByteSetVar& units, TextVar* text) {
+    UnitSpan in = SpanOf(units);
+    int32_t n = in.count();
+    for (int32_t i = 0; i < n; ++i)
+        if (in.at(i) >= 0x80) return false;
+    *text = TextToFill(n);
+    char* w = text->get();
+    for (int32_t i = 0, blockEnd = BlockEnd(0, n); i < n; ++i) {
+        if (i >= blockEnd) {
+            ReportProgress(i, n);
+            blockEnd = BlockEnd(i, n);
+        }
+        w[i] = static_cast<char>(in.at(i));
+    }
+    return true;
 }
 
 // The script literal x, then escape(x): the result is ASCII, so its units map one to one.
-TextVar EscapeUnits(const Units& value) {
+TextVar EscapeUnits(const Units& units) {
     static const char digits[] = "0123456789ABCDEF";
+    UnitSpan value = units.span();
     int32_t n = value.count();
     UnitWriter w(n * 6);
-    for (int32_t i = 0; i < n; ++i) {
+    for (int32_t i = 0, blockEnd = BlockEnd(0, n); i < n; ++i) {
+        if (i >= blockEnd) {
+            ReportProgress(i, n);
+            blockEnd = BlockEnd(i, n);
+        }
         int32_t u = value.at(i);
         if (KeptByEscape(u)) {
             w.put(u);
@@ -210,10 +319,15 @@ TextVar EscapeUnits(const Units& value) {
     return OwnUnitsToGbk(w.take());
 }
 
-ByteSetVar UnescapeUnits(const Units& value) {
+ByteSetVar UnescapeUnits(const Units& units) {
+    UnitSpan value = units.span();
     int32_t n = value.count();
     UnitWriter w(n);
-    for (int32_t i = 0; i < n; ++i) {
+    for (int32_t i = 0, blockEnd = BlockEnd(0, n); i < n; ++i) {
+        if (i >= blockEnd) {
+            ReportProgress(i, n);
+            blockEnd = BlockEnd(i, n);
+        }
         int32_t u = value.at(i);
         if (u == '%') {
             if (i + 5 < n && value.at(i + 1) == 'u' && IsHex(value.at(i + 2)) && IsHex(value.at(i + 3)) &&
@@ -268,15 +382,18 @@ TextVar OwnBytesAsUtf16Text(const ByteSetVar& bytes) { return OwnUnitsToGbk(OwnB
 TextVar ScriptEscape(const char* text) { return ScriptEscapeUnits(GbkToUnits(text)); }
 
 TextVar ScriptEscapeUnits(const ByteSetVar& units) {
-    ByteSetVar quoted = ReplaceUnits(units, {kApostropheUnit}, {kRightQuoteUnit});
-    TextVar t = LiteralOfUnits(quoted);
+    int32_t literalEnd;
+    TextVar source = ScriptAroundUnits(units, true, "escape", &literalEnd);
     ComUse com;
     bool objectWorked;
-    ByteSetVar r = RunScript(t, "escape", &objectWorked);
+    ByteSetVar r = RunSource(source, &objectWorked);
     // escape's result is ASCII.
-    if (objectWorked) return UnitsToGbk(r);
+    TextVar ascii;
+    if (objectWorked) return AsciiUnitsToText(r, &ascii) ? std::move(ascii) : UnitsToGbk(r);
+    // The program's own reading takes the literal alone: the source cut after it.
+    source.get()[literalEnd] = '\0';
     bool ok;
-    return OwnScriptEscape(t, &ok);
+    return OwnScriptEscape(source.c_str() + sizeof kScriptBeforeLiteral - 1, &ok);
 }
 
 TextVar BytesAsUtf16Text(const ByteSetVar& bytes) {
@@ -318,23 +435,29 @@ ByteSetVar BytesAsUtf16Units(const ByteSetVar& bytes) {
     return result;
 }
 
-TextVar ScriptUnescape(const char* text) {
-    ByteSetVar units = ScriptUnescapeUnits(GbkToUnits(text));
-    return UnitsToGbk(units);
-}
-
-ByteSetVar ScriptUnescapeUnits(const ByteSetVar& units) {
+namespace {
+// Line breaks as the placeholder the script keeps, and a CR left at the start dropped.
+ByteSetVar MarkLineBreaks(const ByteSetVar& units) {
     ByteSetVar t = ReplaceUnits(units, {'\r', '\n'}, {'{', '$', '}'});
     if (ByteSetLength(t) >= 2 && t.at(1) == 0x0D && t.at(2) == 0) t = ByteSetRight(t, ByteSetLength(t) - 2);
-    t = ReplaceUnits(t, {'\\', 'u'}, {'%', 'u'});
-    t = ReplaceUnits(t, {kApostropheUnit}, {kRightQuoteUnit});
-    TextVar literal = LiteralOfUnits(t);
+    return t;
+}
+
+// The rest of the unescape on the marked units, which it owns and changes.
+ByteSetVar UnescapeMarked(ByteSetVar t) {
+    ReplaceUnitsInPlace(t, {'\\', 'u'}, {'%', 'u'});
+    ReplaceUnitsInPlace(t, {kApostropheUnit}, {kRightQuoteUnit});
+    int32_t literalEnd;
+    TextVar source = ScriptAroundUnits(t, false, "unescape", &literalEnd);
     ByteSetVar u;
     {
         ComUse com;
         bool objectWorked;
-        u = RunScript(literal, "unescape", &objectWorked);
-        if (!objectWorked) u = OwnUnescapeUnits(literal);
+        u = RunSource(source, &objectWorked);
+        if (!objectWorked) {
+            source.get()[literalEnd] = '\0';
+            u = OwnUnescapeUnits(source.c_str() + sizeof kScriptBeforeLiteral - 1);
+        }
         u = Utf16BytesToUnits(u);  // the text ends at a zero unit, as a GBK text at its zero byte
         // A script that fails gives nothing: then the text's bytes are read as UTF-16. A
         // text with characters beyond GBK has no such bytes, and stays without a result.
@@ -349,6 +472,16 @@ ByteSetVar ScriptUnescapeUnits(const ByteSetVar& units) {
             }
         }
     }
-    u = ReplaceUnits(u, {kRightQuoteUnit}, {kApostropheUnit});
+    ReplaceUnitsInPlace(u, {kRightQuoteUnit}, {kApostropheUnit});
     return ReplaceUnits(u, {'{', '$', '}'}, {'\r', '\n'});
 }
+}  // namespace
+
+TextVar ScriptUnescape(const char* text) {
+    // The text's own units are let go before the script runs.
+    ByteSetVar marked = MarkLineBreaks(GbkToUnits(text));
+    ByteSetVar units = UnescapeMarked(std::move(marked));
+    return UnitsToGbk(units);
+}
+
+ByteSetVar ScriptUnescapeUnits(const ByteSetVar& units) { return UnescapeMarked(MarkLineBreaks(units)); }

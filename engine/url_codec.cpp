@@ -1,6 +1,8 @@
 #include "engine/url_codec.h"
 
 #include "engine/codepage.h"
+#include "engine/gbk_runs.h"
+#include "engine/progress.h"
 #include "runtime/library.h"
 
 namespace {
@@ -11,90 +13,106 @@ bool KeptByte(int32_t b) {
 }
 
 // The decoder's digit value of each byte: the upper-cased byte's 0-based place in the
-// alphabet, -2 when it is not there. Looked up once per call, not once per byte.
-void DigitValues(int32_t values[256]) {
-    for (int32_t b = 1; b < 256; ++b) {
-        TextVar one = CharFromCode(b);
-        TextVar upper = ToUpper(one);
-        values[b] = FindText(kHexAlphabet, upper, kOmit, false) - 1;
-        if (values[b] < 0) values[b] = -2;
+// alphabet, -2 when it is not there. Looked up once per process, not once per byte.
+struct DigitValues {
+    int32_t of[256];
+    DigitValues() {
+        for (int32_t b = 1; b < 256; ++b) {
+            TextVar one = CharFromCode(b);
+            TextVar upper = ToUpper(one);
+            of[b] = FindText(kHexAlphabet, upper, kOmit, false) - 1;
+            if (of[b] < 0) of[b] = -2;
+        }
+        of[0] = 0;  // a place past the end: the empty text is found at the first position
     }
-    values[0] = 0;  // a place past the end: the empty text is found at the first position
-}
+};
 
-TextVar PercentEncode(const ByteSetVar& bytes) {
-    int32_t n = ByteSetLength(bytes);
+// The bytes percent-encoded, measured first so that they are written straight into the text.
+TextVar PercentEncode(const uint8_t* r, int32_t n) {
     if (n == 0) return TextVar();
+    bool kept[256];
+    for (int32_t b = 0; b < 256; ++b) kept[b] = KeptByte(b);
+    int64_t size = 0;
+    for (int32_t i = 0; i < n; ++i) size += kept[r[i]] ? 1 : 3;
     ByteSetVar alphabet = ToByteSet(kHexAlphabet);
     const uint8_t* hex = alphabet.data();
-    ByteSetVar out = ZeroByteSet(n > INT32_MAX / 3 - 8 ? INT32_MAX : n * 3);
-    const uint8_t* r = bytes.data();
-    uint8_t* w = out.data();
-    int32_t used = 0;
-    for (int32_t i = 0; i < n; ++i) {
-        int32_t b = r[i];
-        if (KeptByte(b)) {
-            w[used++] = static_cast<uint8_t>(b);
-        } else {
-            w[used++] = '%';
-            w[used++] = hex[(b >> 4) & 15];
-            w[used++] = hex[b & 15];
+    TextVar out = TextToFill(size);
+    uint8_t* w = reinterpret_cast<uint8_t*>(out.get());
+    for (int32_t i = 0; i < n;) {
+        int32_t blockEnd = n - i > kProgressBlock ? i + kProgressBlock : n;
+        for (; i < blockEnd; ++i) {
+            int32_t b = r[i];
+            if (kept[b]) {
+                *w++ = static_cast<uint8_t>(b);
+            } else {
+                w[0] = '%';
+                w[1] = hex[(b >> 4) & 15];
+                w[2] = hex[b & 15];
+                w += 3;
+            }
         }
+        ReportProgress(i, n);
     }
-    out = ByteSetLeft(out, used);
-    return ToText(out);
+    return out;
 }
 
-// The bytes with every "%" and two digits replaced by the byte they stand for.
-ByteSetVar PercentDecode(const ByteSetVar& bytes) {
-    int32_t n = ByteSetLength(bytes);
-    if (n == 0) return ByteSetVar();
-    int32_t digit[256];
-    DigitValues(digit);
-    ByteSetVar out = ZeroByteSet(n);
-    const uint8_t* r = bytes.data();
-    uint8_t* w = out.data();
+// The bytes with every "%" and two digits replaced by the byte they stand for, written to
+// w (room for n bytes); returns how many were written.
+int32_t PercentDecode(const uint8_t* r, int32_t n, uint8_t* w) {
+    static const DigitValues digits;
+    const int32_t* digit = digits.of;
     int32_t used = 0;
-    for (int32_t i = 0; i < n; ++i) {
-        int32_t c = r[i];
-        if (c != '%') {
-            w[used++] = static_cast<uint8_t>(c);
-            continue;
+    for (int32_t i = 0; i < n;) {
+        int32_t blockEnd = n - i > kProgressBlock ? i + kProgressBlock : n;
+        for (; i < blockEnd; ++i) {
+            int32_t c = r[i];
+            if (c != '%') {
+                w[used++] = static_cast<uint8_t>(c);
+                continue;
+            }
+            int32_t hi = i + 1 < n ? digit[r[i + 1]] : 0;
+            int32_t lo = i + 2 < n ? digit[r[i + 2]] : 0;
+            int32_t code = (hi * 16 + lo) & 255;
+            if (code != 0) w[used++] = static_cast<uint8_t>(code);
+            i += 2;
         }
-        int32_t hi = i + 1 < n ? digit[r[i + 1]] : 0;
-        int32_t lo = i + 2 < n ? digit[r[i + 2]] : 0;
-        int32_t code = (hi * 16 + lo) & 255;
-        if (code != 0) w[used++] = static_cast<uint8_t>(code);
-        i += 2;
+        ReportProgress(i < n ? i : n, n);
     }
-    return ByteSetLeft(out, used);
+    return used;
 }
+
+const uint8_t* BytesOf(const char* text) { return reinterpret_cast<const uint8_t*>(text); }
 }  // namespace
 
 TextVar UrlEncodeBytes(const char* text, bool utf8) {
-    if (TextLength(text) == 0) return TextVar();
+    if (!text || !*text) return TextVar();
     if (utf8) return UrlEncodeUtf8Units(GbkToUnits(text));
-    ByteSetVar bytes = ToByteSet(text);
-    return PercentEncode(bytes);
+    return PercentEncode(BytesOf(text), MeasureText(text));
 }
 
 TextVar UrlEncodeUtf8Units(const ByteSetVar& units) {
     TextVar utf8 = UnitsToUtf8(units);
-    ByteSetVar bytes = ToByteSet(utf8);
-    return PercentEncode(bytes);
+    return PercentEncode(BytesOf(utf8), MeasureText(utf8));
 }
 
 TextVar UrlDecodeBytes(const char* text, bool utf8) {
     if (utf8) return UnitsToGbk(UrlDecodeUtf8Units(GbkToUnits(text)));
-    ByteSetVar bytes = ToByteSet(text);
-    ByteSetVar decoded = PercentDecode(bytes);
-    return ToText(decoded);
+    // Decoding only shortens: the text is written in place of a copy of its own length.
+    int32_t n = MeasureText(text);
+    if (n == 0) return TextVar();
+    TextVar out = TextToFill(n);
+    uint8_t* w = reinterpret_cast<uint8_t*>(out.get());
+    w[PercentDecode(BytesOf(text), n, w)] = 0;
+    return out;
 }
 
 ByteSetVar UrlDecodeUtf8Units(const ByteSetVar& units) {
     TextVar utf8 = UnitsToUtf8(units);
-    ByteSetVar bytes = ToByteSet(utf8);
-    ByteSetVar decoded = PercentDecode(bytes);
+    int32_t n = MeasureText(utf8);
+    if (n == 0) return Utf8BytesToUtf16(ByteSetVar());
+    ByteSetVar decoded = ByteSetToFill(n);
+    int32_t used = PercentDecode(BytesOf(utf8), n, decoded.data());
+    if (used < n) decoded = ByteSetLeft(decoded, used);
     // No zero byte is ever decoded, so the conversion takes every byte and adds no zero unit.
     return Utf8BytesToUtf16(decoded);
 }

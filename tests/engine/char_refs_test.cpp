@@ -1,6 +1,7 @@
 #include <string>
 
 #include "engine/char_refs.h"
+#include "runtime/library.h"
 #include "test_support.h"
 
 
@@ -43,6 +44,9 @@ TEST_CASE("CharRefsToText reads references with or without semicolons") {
         {"&#65&#", "A"},                  // a trailing &# adds no part
         {"&#65 &#66 ", "AB"},
         {"&#9731", "?"},                  // no GBK form: the default character
+        {"&#6\xA3\xB5", "A"},             // an ASCII digit, then a full-width one: 65
+        {"&#65\xD6\xD0&#66", "AB"},       // digits, then a Chinese character
+        {"&#000000065&#0000000066", "AB"},  // nine digits, and ten
     };
     for (const TextRow& row : rows) {
         CAPTURE(row.input);
@@ -60,4 +64,17 @@ TEST_CASE("character references round-trip long mixed text") {
         CHECK(S(CharRefsToText(refs)) == text);
     }
     CHECK(leaks.leaked() == 0);
+}
+
+TEST_CASE("every unit value is written in decimal, an odd last byte as a unit of its own") {
+    std::wstring units;
+    std::string expected;
+    for (uint32_t u = 1; u <= 0xFFFF; ++u) {
+        units += static_cast<wchar_t>(u);
+        expected += "&#" + std::to_string(u);
+    }
+    ByteSetVar bytes = U(units);
+    CHECK(S(UnitsToCharRefs(bytes)) == expected);
+    ByteSetVar odd = ByteSetLeft(U(L"AB"), 3);
+    CHECK(S(UnitsToCharRefs(odd)) == "&#65&#66");
 }

@@ -1,6 +1,8 @@
 #include <windows.h>
 
+#include <cstdio>
 #include <string>
+#include <vector>
 
 #include "engine/crc32_rc4.h"
 #include "runtime/library.h"
@@ -112,4 +114,33 @@ TEST_CASE("CRC-32 and RC4 leave no heap blocks behind") {
         }
     }
     CHECK(leaks.leaked() == 0);
+}
+
+TEST_CASE("CRC-32 of every length and alignment agrees with the bit-at-a-time definition") {
+    // Lengths about the 16- and 64-byte steps of the folding path and the 64 KB blocks.
+    std::string data;
+    uint32_t x = 1;
+    for (int i = 0; i < 70000; ++i) data += static_cast<char>((x = x * 1103515245 + 12345) >> 24);
+    auto reference = [](const std::string& s) {
+        uint32_t crc = ~0u;
+        for (unsigned char c : s) {
+            crc ^= c;
+            for (int k = 0; k < 8; ++k) crc = (crc >> 1) ^ (crc & 1 ? 0xEDB88320u : 0);
+        }
+        char hex[9];
+        snprintf(hex, sizeof hex, "%X", ~crc);
+        return std::string(hex);
+    };
+    std::vector<size_t> lengths;
+    for (size_t n = 1; n <= 200; ++n) lengths.push_back(n);
+    for (size_t n : {1023u, 4096u, 65535u, 65536u, 65537u, 65600u, 69999u}) lengths.push_back(n);
+    for (size_t n : lengths) {
+        for (size_t offset : {0u, 3u}) {
+            std::string piece = data.substr(offset, n);
+            CAPTURE(n);
+            CAPTURE(offset);
+            ByteSetVar bytes = Bytes(piece);
+            CHECK(std::string(Crc32Hex(bytes).c_str()) == reference(piece));
+        }
+    }
 }

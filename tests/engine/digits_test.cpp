@@ -3,6 +3,7 @@
 #include <string>
 
 #include "engine/digits.h"
+#include "runtime/library.h"
 #include "test_support.h"
 
 namespace {
@@ -163,4 +164,20 @@ TEST_CASE("the digit routines leave no heap blocks behind") {
         }
     }
     CHECK(leaks.leaked() == 0);
+}
+
+TEST_CASE("hexadecimal digits are read as RemoveSpaces leaves them") {
+    // Spaces, full-width spaces, other double-byte characters and a lone lead byte at the
+    // end, in generated arrangements: reading past them must match reading the spaceless text.
+    const char* const pieces[] = {" ", "\xA1\xA1", "4", "1", "a", "\xD6\xD0", "\xA1", "0"};
+    for (unsigned seed = 1; seed <= 300; ++seed) {
+        std::string text;
+        unsigned x = seed;
+        for (int k = 0; k < 2 + static_cast<int>(seed % 17); ++k) {
+            x = x * 1103515245u + 12345u;
+            text += pieces[(x >> 16) % 8];
+        }
+        CAPTURE(Hex(text));
+        CHECK(Hex(HexDigitsToText(text.c_str()).c_str()) == Hex(HexDigitsToText(RemoveSpaces(text.c_str())).c_str()));
+    }
 }

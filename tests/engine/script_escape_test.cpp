@@ -136,3 +136,21 @@ TEST_CASE("bytes read as UTF-16 little-endian text") {
     }
     CHECK(leaks.leaked() == 0);
 }
+
+TEST_CASE("a zero unit ends the escaped text on both paths, the script around it intact") {
+    const std::pair<std::wstring, const char*> cases[] = {
+        {std::wstring(L"a\0b", 3), "a"},
+        {std::wstring(L"'\0'", 3), "%u2019"},
+        {std::wstring(L"\\\0x", 3), ""},
+        {std::wstring(L"\u4E2D\0", 2), "%u4E2D"},
+    };
+    for (const auto& c : cases) {
+        CAPTURE(c.second);
+        for (ScriptPath path : {ScriptPath::kObjectsWhenWorking, ScriptPath::kOwnOnly}) {
+            SetScriptPath(path);
+            ByteSetVar units = U(c.first);
+            CHECK(std::string(ScriptEscapeUnits(units).c_str()) == c.second);
+        }
+        SetScriptPath(ScriptPath::kObjectsWhenWorking);
+    }
+}

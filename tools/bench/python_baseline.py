@@ -29,6 +29,16 @@ def mixed(n):
     return ''.join(out)
 
 
+def script_escape(s):
+    """The nearest standard-library work to escape(): every character but the kept ones
+    percent-encoded (as UTF-8 bytes rather than %uXXXX)."""
+    return urllib.parse.quote(s, safe='@*_+-./')
+
+
+def script_unescape(s):
+    return re.sub(r'%u([0-9A-Fa-f]{4})|%([0-9A-Fa-f]{2})', lambda m: chr(int(m.group(1) or m.group(2), 16)), s)
+
+
 def refs_decode(s):
     return re.sub(r'&#(\d+)', lambda m: chr(int(m.group(1)) & 0xFFFF), s)
 
@@ -67,6 +77,10 @@ def ops(n):
         'sha512': (gbk, lambda b: hashlib.sha512(b).hexdigest()),
         'crc32': (gbk, lambda b: '%08X' % zlib.crc32(b)),
         'hex_digits_to_text': (lambda: binascii.hexlify(gbk()[:n // 3], ' ').upper(), lambda b: bytes.fromhex(b.decode())),
+        'binary_digits_to_text': (lambda: ''.join(format(c, '08b') for c in gbk()[:n // 8]),
+                                  lambda s: int(s, 2).to_bytes(len(s) // 8, 'big')),
+        'script_escape': (text, script_escape),
+        'script_unescape': (lambda: ''.join('%%u%04X' % ord(c) for c in mixed(n // 4)), script_unescape),
         'upper_case': (gbk, bytes.upper),
         'lower_case': (gbk, bytes.lower),
         'text_to_digits': (gbk, lambda b: (binascii.hexlify(b, ' '), ''.join(format(c, '08b') for c in b))),
