@@ -8,34 +8,6 @@
 #include "runtime/dll_commands.h"
 #include "runtime/library.h"
 
-void TextBuilder::Append(TextVar piece) {
-    for (size_t k = 0;; ++k) {
-        if (k == levels_.size()) {
-            levels_.push_back(std::move(piece));
-            held_.push_back(true);
-            return;
-        }
-        if (!held_[k]) {
-            levels_[k] = std::move(piece);
-            held_[k] = true;
-            return;
-        }
-        piece = JoinTexts({levels_[k], piece});
-        levels_[k] = TextVar();
-        held_[k] = false;
-    }
-}
-
-TextVar TextBuilder::Finish() {
-    TextVar result;
-    for (size_t k = 0; k < levels_.size(); ++k) {
-        if (held_[k]) result = JoinTexts({levels_[k], result});
-    }
-    levels_.clear();
-    held_.clear();
-    return result;
-}
-
 int32_t MeasureText(const char* text) {
     if (!text) return 0;
     const char* p = text;

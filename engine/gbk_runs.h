@@ -1,7 +1,6 @@
-// Walking GBK text by characters, and building long texts from many pieces.
+// Walking GBK text by characters.
 #pragma once
 #include <cstdint>
-#include <vector>
 
 #include "runtime/variables.h"
 
@@ -11,19 +10,6 @@ inline bool IsGbkTrailByte(uint8_t b) { return b >= 0x40 && b <= 0xFE && b != 0x
 inline bool IsGbkPairAt(const uint8_t* bytes, int32_t length, int32_t i) {
     return i + 1 < length && IsGbkLeadByte(bytes[i]) && IsGbkTrailByte(bytes[i + 1]);
 }
-
-// Appending piece by piece to one text copies it again each time; this joins pieces in
-// pairs of similar size instead, so n pieces cost O(n log n) bytes of copying.
-class TextBuilder {
-public:
-    void Append(TextVar piece);
-    TextVar Finish();
-
-private:
-    // levels_[k] joins 2^k pieces; a higher level holds earlier pieces.
-    std::vector<TextVar> levels_;
-    std::vector<bool> held_;
-};
 
 // TextLength of the text (0 for none), eight bytes at a time.
 int32_t MeasureText(const char* text);

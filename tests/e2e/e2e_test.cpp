@@ -425,7 +425,7 @@ TEST_CASE("a large paste is shown at once and used whole" * doctest::timeout(120
 
 // The BASE64 decoder lets messages through while it works: a command given meanwhile ran
 // nested and its result was overwritten by the older one; a close ended in the fatal box.
-TEST_CASE("commands and a close given during a conversion wait for it" * doctest::timeout(120)) {
+TEST_CASE("commands given during a conversion run after it; a close given then ends the program cleanly" * doctest::timeout(120)) {
     std::wstring encoded;
     for (int i = 0; i < 200000; ++i) encoded += L"YWJj";  // "abc" again and again
     ProgramDriver& p = Fresh();
