@@ -88,22 +88,19 @@ TextVar Big5ToGbk(const char* text) { return RecodeText(text, kCodePageBig5, kCo
 
 TextVar GbkToBig5(const char* text) { return RecodeText(text, kCodePageGbk, kCodePageBig5); }
 
-TextVar SimplifiedToBig5(const char* text) {
-    TextVar traditional;
+namespace {
+// One conversion after the other, each half of the progress.
+TextVar InTwoSteps(const char* text, TextVar (*first)(const char*), TextVar (*second)(const char*)) {
+    TextVar between;
     {
-        ProgressStage mapping(0.0, 0.5);
-        traditional = SimplifiedToTraditional(text);
+        ProgressStage firstHalf(0.0, 0.5);
+        between = first(text);
     }
-    ProgressStage recoding(0.5, 1.0);
-    return GbkToBig5(traditional);
+    ProgressStage secondHalf(0.5, 1.0);
+    return second(between);
 }
+}  // namespace
 
-TextVar Big5ToSimplified(const char* text) {
-    TextVar gbk;
-    {
-        ProgressStage recoding(0.0, 0.5);
-        gbk = Big5ToGbk(text);
-    }
-    ProgressStage mapping(0.5, 1.0);
-    return TraditionalToSimplified(gbk);
-}
+TextVar SimplifiedToBig5(const char* text) { return InTwoSteps(text, SimplifiedToTraditional, GbkToBig5); }
+
+TextVar Big5ToSimplified(const char* text) { return InTwoSteps(text, Big5ToGbk, TraditionalToSimplified); }
