@@ -1,7 +1,7 @@
 #include "engine/codepage.h"
 
-#include "runtime/dll_commands.h"
 #include "engine/progress.h"
+#include "runtime/dll_commands.h"
 #include "runtime/library.h"
 #include "runtime/memory.h"
 
@@ -73,20 +73,6 @@ int32_t FirstZeroUnit(const ByteSetVar& bytes) {
 // units never ends between the two halves of a surrogate pair.
 const int32_t kCodePageSlice = 256 * 1024;
 
-int32_t ByteSliceEnd(const uint8_t* p, int32_t start, int32_t n) { return CodePageSliceEnd(p, start, n); }
-
-int32_t UnitSliceEnd(const uint8_t* p, int32_t start, int32_t n) { return CodePageUnitSliceEnd(p, start, n); }
-}  // namespace
-
-int32_t CodePageUnitSliceEnd(const uint8_t* p, int32_t start, int32_t n) {
-    if (n - start <= kCodePageSlice) return n;
-    int32_t k = start + kCodePageSlice;
-    uint32_t before = p[2 * (k - 1)] | (p[2 * (k - 1) + 1] << 8);
-    return before >= 0xD800 && before <= 0xDBFF ? k + 1 : k;
-}
-
-namespace {
-
 // The units of the text's bytes in codePage, one slice at a time, after the measure as GBK
 // the buffer of a single call would have: the units with the terminating zero unit, zeros
 // up to that measure; all zeros when the text takes more units in codePage than in GBK
@@ -97,7 +83,7 @@ ByteSetVar SlicedToUtf16(const uint8_t* source, int32_t length, uint32_t codePag
     int64_t measured = 1, written = 0;
     for (int32_t start = 0; start < length;) {
         ReportProgress(start, length);
-        int32_t end = ByteSliceEnd(source, start, length);
+        int32_t end = CodePageSliceEnd(source, start, length);
         int32_t got = MultiToWide(codePage, source + start, end - start, buffer.data() + 2 * written,
                                   length + 1 - static_cast<int32_t>(written));
         measured += codePage == kMeasureCodePage ? got : MultiToWide(kMeasureCodePage, source + start, end - start, nullptr, 0);
@@ -112,7 +98,7 @@ ByteSetVar SlicedToUtf16(const uint8_t* source, int32_t length, uint32_t codePag
 ByteSetVar SlicedFromUtf16(const uint8_t* units, int32_t count, uint32_t codePage) {
     int64_t total = 0;
     for (int32_t start = 0; start < count;) {
-        int32_t end = UnitSliceEnd(units, start, count);
+        int32_t end = CodePageUnitSliceEnd(units, start, count);
         total += WideToMulti(codePage, 0, units + 2 * start, end - start, nullptr, 0);
         start = end;
     }
@@ -122,7 +108,7 @@ ByteSetVar SlicedFromUtf16(const uint8_t* units, int32_t count, uint32_t codePag
     int64_t used = 0;
     for (int32_t start = 0; start < count;) {
         ReportProgress(start, count);
-        int32_t end = UnitSliceEnd(units, start, count);
+        int32_t end = CodePageUnitSliceEnd(units, start, count);
         used += WideToMulti(codePage, 0, units + 2 * start, end - start, bytes.data() + used,
                             static_cast<int32_t>(total - used));
         start = end;
@@ -136,13 +122,32 @@ ByteSetVar SlicedBytesToUtf16(const uint8_t* source, int32_t length, uint32_t co
     int32_t written = 0;
     for (int32_t start = 0; start < length;) {
         ReportProgress(start, length);
-        int32_t end = ByteSliceEnd(source, start, length);
+        int32_t end = CodePageSliceEnd(source, start, length);
         written += MultiToWide(codePage, source + start, end - start, buffer.data() + 2 * written, length - written);
         start = end;
     }
     return ByteSetLeft(buffer, 2 * written);
 }
 }  // namespace
+
+int32_t CodePageUnitSliceEnd(const uint8_t* p, int32_t start, int32_t n) {
+    if (n - start <= kCodePageSlice) return n;
+    int32_t k = start + kCodePageSlice;
+    uint32_t before = p[2 * (k - 1)] | (p[2 * (k - 1) + 1] << 8);
+    return before >= 0xD800 && before <= 0xDBFF ? k + 1 : k;
+}
+
+int32_t UnitsBeforeZero(const ByteSetVar& units) {
+    int32_t zero = FirstZeroUnit(units);
+    return zero >= 0 ? zero : UnitCount(units);
+}
+
+int32_t UnitsToCodePageInto(const uint8_t* units, int32_t count, uint32_t codePage, ByteSetVar* bytes) {
+    int32_t m = WideToMulti(codePage, 0, units, count, nullptr, 0);
+    if (m <= 0) return 0;
+    if (bytes->size() < m) *bytes = ZeroByteSet(m);
+    return WideToMulti(codePage, 0, units, count, bytes->data(), m);
+}
 
 int32_t CodePageSliceEnd(const uint8_t* bytes, int32_t start, int32_t n) {
     if (n - start <= kCodePageSlice) return n;
@@ -168,13 +173,13 @@ ByteSetVar CodePageToUtf16(const char* text, uint32_t codePage) {
 TextVar Utf16ToCodePage(const ByteSetVar& units, uint32_t codePage) {
     if (UnitCount(units) == 0) return TextVar();
     // Units without a terminating zero unit are converted by count: never read past the set.
-    int32_t zero = FirstZeroUnit(units);
-    if ((zero >= 0 ? zero : UnitCount(units)) > kCodePageSlice) {
+    int32_t before = UnitsBeforeZero(units);
+    if (before > kCodePageSlice) {
         // The text ends at its first zero byte, as a single call's result does.
-        ByteSetVar bytes = SlicedFromUtf16(units.data(), zero >= 0 ? zero : UnitCount(units), codePage);
+        ByteSetVar bytes = SlicedFromUtf16(units.data(), before, codePage);
         return ToText(bytes);
     }
-    int32_t count = zero >= 0 ? -1 : UnitCount(units);
+    int32_t count = before < UnitCount(units) ? -1 : before;
     int32_t m = WideToMulti(kMeasureCodePage, 0, units.data(), count, nullptr, 0);
     if (m <= 0) return TextVar();
     TextVar buffer = SpaceText(2 * m);
@@ -215,9 +220,7 @@ TextVar Utf16BytesToAnsi(const ByteSetVar& bytes) {
 }
 
 ByteSetVar Utf16BytesToUtf8(const ByteSetVar& bytes) {
-    int32_t n = UnitCount(bytes);
-    int32_t zero = FirstZeroUnit(bytes);
-    if (zero >= 0) n = zero;
+    int32_t n = UnitsBeforeZero(bytes);
     if (n == 0) return ByteSetVar();
     if (n > kCodePageSlice) return SlicedFromUtf16(bytes.data(), n, kCodePageUtf8);
     int32_t m = WideToMulti(kCodePageUtf8, 0, bytes.data(), n, nullptr, 0);
@@ -270,9 +273,7 @@ ByteSetVar UnitsToUtf16Bytes(const ByteSetVar& units, bool dropTerminator) {
 }
 
 ByteSetVar Utf16BytesToUnits(const ByteSetVar& bytes) {
-    int32_t n = UnitCount(bytes);
-    int32_t zero = FirstZeroUnit(bytes);
-    if (zero >= 0) n = zero;
+    int32_t n = UnitsBeforeZero(bytes);
     return n > 0 ? ByteSetLeft(bytes, 2 * n) : ByteSetVar();
 }
 

@@ -18,6 +18,11 @@ const uint32_t kCodePageUtf8 = 65001;
 int32_t CodePageSliceEnd(const uint8_t* bytes, int32_t start, int32_t n);
 // The same for n UTF-16 units: never between the two halves of a surrogate pair.
 int32_t CodePageUnitSliceEnd(const uint8_t* units, int32_t start, int32_t n);
+// How many units come before the first zero unit: all of them when there is none.
+int32_t UnitsBeforeZero(const ByteSetVar& units);
+// The count units in code page cp, written at the start of bytes (made longer when it is
+// short, so one scratch set serves a run of slices); how many bytes that is.
+int32_t UnitsToCodePageInto(const uint8_t* units, int32_t count, uint32_t codePage, ByteSetVar* bytes);
 
 // The text's UTF-16 units in code page cp, terminating zero unit included. The buffer is
 // measured as GBK text, whatever the system's code page.

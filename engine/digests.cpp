@@ -154,21 +154,13 @@ TextVar Md5Utf8Hex(const char* text) { return Md5Utf8HexUnits(GbkToUnits(text));
 TextVar Md5Utf8HexUnits(const ByteSetVar& units) {
     HashSession session(kLegacyService, kProvRsaFull, kCalgMd5);
     const uint8_t* p = units.data();
-    int32_t n = 0;
-    while (n < ByteSetLength(units) / 2 && (p[2 * n] | p[2 * n + 1]) != 0) ++n;
+    int32_t n = UnitsBeforeZero(units);
     if (n == 0) session.Add(&kNoByte, 0);
     ByteSetVar utf8;
     for (int32_t start = 0; start < n && session.ok();) {
         ReportProgress(start, n);
         int32_t end = CodePageUnitSliceEnd(p, start, n);
-        const void* slice = p + 2 * start;
-        int32_t m = CallDllCommand<int32_t>(kDllWideCharToMultiByte, kCodePageUtf8, uint32_t(0), slice, end - start,
-                                            static_cast<char*>(nullptr), 0, static_cast<const char*>(nullptr),
-                                            static_cast<int32_t*>(nullptr));
-        if (utf8.size() < m) utf8 = ZeroByteSet(m);
-        CallDllCommand<int32_t>(kDllWideCharToMultiByte, kCodePageUtf8, uint32_t(0), slice, end - start,
-                                reinterpret_cast<char*>(utf8.data()), m, static_cast<const char*>(nullptr),
-                                static_cast<int32_t*>(nullptr));
+        int32_t m = UnitsToCodePageInto(p + 2 * start, end - start, kCodePageUtf8, &utf8);
         session.Add(utf8.data(), m);
         start = end;
     }
