@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include <cstdio>
 #include <cstring>
 #include <vector>
 
@@ -140,10 +141,13 @@ bool ProgramDriver::Start() {
 bool ProgramDriver::Attach() {
     main_ = FindWindowW(nullptr, kTitle);
     if (main_) GetWindowThreadProcessId(main_, &pid_);
+    attachedTo_ = 0;
     return main_ != nullptr;
 }
 
 void ProgramDriver::Stop() {
+    if (attachedTo_) AttachThreadInput(GetCurrentThreadId(), attachedTo_, FALSE);
+    attachedTo_ = 0;
     if (process_) {
         if (main_ && IsWindow(main_)) PostMessageW(main_, WM_CLOSE, 0, 0);
         if (WaitForSingleObject(process_, 10000) != WAIT_OBJECT_0) TerminateProcess(process_, 1);
@@ -220,43 +224,48 @@ void ProgramDriver::SettleQueue(int posted) const {
 }
 
 void ProgramDriver::PostKey(int virtualKey, int modifiers) {
-    // While a menu is open the keyboard goes to the menu.
-    HWND target = FindProcessWindow(pid_, L"#32768", true);
-    if (!target) target = Focus();
-    if (!target) target = main_;
+    // Real input, as the keyboard gives it: the system queues each key with the key state it
+    // comes with, so a held modifier goes with exactly the keys it was held for, however late
+    // the program takes them. (Posting the keys while holding the modifier in the shared key
+    // state raced the program: a slow program read the key after the modifier was let go.)
+    // Attached once for the program's life: each attach starts the shared key state afresh.
+    DWORD program = GetWindowThreadProcessId(main_, nullptr);
+    if (attachedTo_ != program && AttachThreadInput(GetCurrentThreadId(), program, TRUE)) attachedTo_ = program;
+    HWND front = GetForegroundWindow();
+    DWORD frontProcess = 0;
+    if (front) GetWindowThreadProcessId(front, &frontProcess);
+    if (frontProcess != pid_) SetForegroundWindow(main_);
     const struct {
         int flag, key;
     } held[] = {{MOD_CONTROL, VK_CONTROL}, {MOD_SHIFT, VK_SHIFT}};
-    // A held modifier is part of the program's key state, which posted messages do not
-    // change: while attached to the program's input the driver holds the key there.
-    DWORD self = GetCurrentThreadId(), program = GetWindowThreadProcessId(main_, nullptr);
-    BYTE keys[256], saved[256];
-    bool attached = modifiers && AttachThreadInput(self, program, TRUE);
-    if (attached) {
-        GetKeyboardState(saved);
-        memcpy(keys, saved, sizeof keys);
+    std::vector<INPUT> input;
+    auto add = [&input](int key, bool up) {
+        INPUT in = {};
+        in.type = INPUT_KEYBOARD;
+        in.ki.wVk = static_cast<WORD>(key);
+        in.ki.wScan = static_cast<WORD>(MapVirtualKeyW(key, MAPVK_VK_TO_VSC));
+        in.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+        input.push_back(in);
+    };
+    for (const auto& h : held)
+        if (modifiers & h.flag) add(h.key, false);
+    add(virtualKey, false);
+    add(virtualKey, true);
+    for (const auto& h : held)
+        if (modifiers & h.flag) add(h.key, true);
+    // The program has taken the key when, in the key state it shares with this thread, the
+    // key's toggle bit has turned (its press was read) and the key and the modifiers are up
+    // again (their releases, queued after the press, were read too).
+    SHORT before = GetKeyState(virtualKey);
+    SendInput(static_cast<UINT>(input.size()), input.data(), sizeof(INPUT));
+    if (!WaitFor([&] {
+        SHORT now = GetKeyState(virtualKey);
+        bool released = now >= 0;
         for (const auto& h : held)
-            if (modifiers & h.flag) keys[h.key] = 0x80;
-        SetKeyboardState(keys);
-    }
-    // A real key's release comes after the character its press made (the character is
-    // posted by the program's own TranslateMessage, and posted messages come before input).
-    int posted = 0;
-    for (const auto& h : held)
-        if (modifiers & h.flag) posted += PostMessageW(target, WM_KEYDOWN, h.key, 1) ? 1 : 0;
-    UINT scan = MapVirtualKeyW(virtualKey, MAPVK_VK_TO_VSC);
-    posted += PostMessageW(target, WM_KEYDOWN, virtualKey, 1 | (scan << 16)) ? 1 : 0;
-    SettleQueue(posted + 1);
-    PostMessageW(target, WM_KEYUP, virtualKey, 0xC0000001 | (scan << 16));
-    SettleQueue(1);
-    if (attached) {
-        SetKeyboardState(saved);
-        AttachThreadInput(self, program, FALSE);
-    }
-    int released = 0;
-    for (const auto& h : held)
-        if (modifiers & h.flag) released += PostMessageW(target, WM_KEYUP, h.key, 0xC0000001) ? 1 : 0;
-    SettleQueue(released);
+            if (modifiers & h.flag) released = released && GetKeyState(h.key) >= 0;
+        return ((now ^ before) & 1) && released;
+    }, 10000)) fprintf(stderr, "driver: key %#x (modifiers %d) not taken by the program within 10 s\n", virtualKey, modifiers);
+    Settle();
 }
 
 void ProgramDriver::PostMouseClick(int id) {

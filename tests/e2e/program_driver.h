@@ -42,9 +42,9 @@ public:
     void PostClick(int id);
     void Menu(const char* caption);
     void Key(int id, int virtualKey, wchar_t character);
-    // Posts a key stroke to the control with the program's keyboard focus, as the keyboard
-    // would put it in the program's queue (the program's own loop translates it), and waits
-    // until the program has taken it. Modifiers: MOD_SHIFT, MOD_CONTROL.
+    // A key stroke as the keyboard gives it, to the program's focus (the program's own loop
+    // translates it), and waits until the program has taken it. Modifiers: MOD_SHIFT,
+    // MOD_CONTROL, held for this key only.
     void PostKey(int virtualKey, int modifiers = 0);
     // A mouse click on a control, through the queue: it takes the focus as a click does.
     void PostMouseClick(int id);
@@ -67,6 +67,7 @@ private:
     HWND main_ = nullptr;
     HANDLE process_ = nullptr;
     DWORD pid_ = 0;
+    DWORD attachedTo_ = 0;  // the program thread whose input this thread shares
 };
 
 // Puts the text on the clipboard as Unicode text; false when the clipboard cannot be opened.
