@@ -10,6 +10,14 @@
 #include "ui/window_registry.h"
 
 namespace {
+// Set while the may-close query asks on behalf of the ending session: an answer of no
+// cancels the shutdown, after which the program goes on as before.
+bool g_sessionEndQueried = false;
+}  // namespace
+
+bool SessionEndQueried() { return g_sessionEndQueried; }
+
+namespace {
 const wchar_t kDefaultClass[] = L"WenhuitongForm";
 const UINT kMsgWindowLoaded = 0x8004;
 const UINT kMsgBringModalForward = 0x8005;
@@ -140,8 +148,10 @@ LRESULT CALLBACK FrameWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM 
     case WM_QUERYENDSESSION: {
         FormWindow* w = FindWindowByObject(unit);
         int32_t answer;
-        if (w && RaiseFrameworkEvent(w->id, 0, 1, &answer) && answer == 0) return FALSE;
-        return TRUE;
+        g_sessionEndQueried = true;
+        bool vetoed = w && RaiseFrameworkEvent(w->id, 0, 1, &answer) && answer == 0;
+        g_sessionEndQueried = false;
+        return vetoed ? FALSE : TRUE;
     }
     case WM_ERASEBKGND: {
         RECT rc;

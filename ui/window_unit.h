@@ -41,3 +41,7 @@ HICON IconFromIconFile(const uint8_t* data, uint32_t size, int width, int height
 Unit* CreateWindowUnit(const UnitCreateParams& params);
 // Registers the type for UnitTypeId 0x00010001 (called by RegisterAllUnitTypes).
 void RegisterWindowUnitType();
+
+// True while the may-close query is raised because the system session is ending (not for a
+// close of the window): a handler that vetoes then leaves the program running.
+bool SessionEndQueried();

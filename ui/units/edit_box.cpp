@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "runtime/clipboard.h"
 #include "runtime/command_args.h"
 #include "runtime/library.h"
 #include "runtime/library_file.h"
@@ -84,15 +85,27 @@ const UINT_PTR kEditSubclassId = 0x57484542;  // 'WHEB'
 // and shows only the beginning.
 const size_t kViewUnits = 4096;
 
-// The bounded view: the content's beginning (never half a surrogate pair), then a line
-// saying how much there is and that the program works on all of it.
-std::wstring BoundedView(const std::wstring& whole) {
+// How much of a bounded content its view shows: never half a surrogate pair.
+size_t ViewPrefix(const std::wstring& whole) {
     size_t n = kViewUnits;
     if (n > 0 && whole[n - 1] >= 0xD800 && whole[n - 1] <= 0xDBFF) --n;
+    return n;
+}
+
+// The bounded view: the content's beginning, then a line saying how much there is and that
+// the program works on all of it.
+std::wstring BoundedView(const std::wstring& whole) {
     wchar_t note[160];
     wsprintfW(note, L"\r\n……（共 %u 个字符，这里只显示开头；转换、复制和交换使用全部内容。内容太长，不能在框中编辑）",
               static_cast<unsigned>(whole.size()));
-    return whole.substr(0, n) + note;
+    return whole.substr(0, ViewPrefix(whole)) + note;
+}
+
+// Sizes that a runtime value cannot hold take the allocation failure path: a command ends
+// with its prompt, instead of a length that wraps.
+int32_t CheckedLength(size_t n, size_t unitBytes) {
+    if (n > (INT32_MAX - 64) / unitBytes) RaiseAllocationFailure(static_cast<int64_t>(n) * static_cast<int64_t>(unitBytes));
+    return static_cast<int32_t>(n);
 }
 
 class EditBoxUnit : public Unit {
@@ -114,7 +127,11 @@ public:
     bool OnParentNotify(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result) override;
 
     void PlaceSpin();
-    void Paste();
+    // Text that arrives from outside the unit's own writes - set, replaced, pasted, cut,
+    // copied, by this process or another, by message or by key - comes here; true when it
+    // was handled and *result is the answer. Only what the control can do as quickly and
+    // exactly as the content path is left to it (small replacements, with their undo).
+    bool Intercept(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result);
 
 private:
     // The one place the content is read and written, as UTF-16: the GBK and wide content
@@ -124,18 +141,28 @@ private:
     // view keeps short; the whole content is never copied for them.
     std::wstring SelectableText() const;
     // Replaces the content and raises the content-changed event once; caret >= 0 places
-    // the caret first, so the event's handler sees (and may move) it.
-    void SetContentW(const std::wstring& text, int caret = -1);
+    // the caret first, so the event's handler sees (and may move) it. Either the content
+    // changes whole or, when memory runs out, not at all.
+    void SetContentW(std::wstring text, int caret = -1);
     void Selection(int* start, int* end) const {
         DWORD s = 0, e = 0;
         SendMessageW(hwnd, EM_GETSEL, reinterpret_cast<WPARAM>(&s), reinterpret_cast<LPARAM>(&e));
         *start = static_cast<int>(s);
         *end = static_cast<int>(e);
     }
+    // The selection as places in the whole content: in a bounded view, a place in the note
+    // line stands for the content's end, so selecting all selects the whole content.
+    void ContentSelection(size_t* start, size_t* end) const;
     void Select(int start, int end) {
         SendMessageW(hwnd, EM_SETSEL, start, end);
         SendMessageW(hwnd, EM_SCROLLCARET, 0, 0);
     }
+    bool ReadOnly() const { return (GetWindowLongW(hwnd, GWL_STYLE) & ES_READONLY) != 0; }
+    // The selection replaced by text, cut to the box's most length. Small results go
+    // through the control's own undoable replace.
+    bool ReplaceSelection(const wchar_t* text, size_t count, bool undoable, LRESULT* result);
+    void Paste();
+    bool Copy();
     void UpdateSpin();
     void DestroySpin();
     void ApplyPasswordChar() {
@@ -148,11 +175,6 @@ private:
     bool bounded_ = false;
     std::wstring whole_;
 
-public:
-    // Copy from a bounded box takes the whole content.
-    bool CopyWhole();
-
-private:
     EditBoxData d_;
     UnitFont font_;
     UnitBrush brush_;
@@ -176,68 +198,155 @@ std::wstring EditBoxUnit::ContentW() const {
     return text;
 }
 
-void EditBoxUnit::SetContentW(const std::wstring& text, int caret) {
+void EditBoxUnit::SetContentW(std::wstring text, int caret) {
     // A multi-line control does not report text set from outside and a single-line one does:
     // the event is raised here, once, in both cases.
-    ++writing_;
-    if (text.size() > kViewUnits) {
-        whole_ = text;
-        bounded_ = true;
-        SendMessageW(hwnd, EM_SETREADONLY, TRUE, 0);
-        SetWindowTextW(hwnd, BoundedView(whole_).c_str());
-        if (caret >= 0) caret = 0;  // the view is only the beginning
-    } else {
-        if (bounded_) {
-            bounded_ = false;
-            std::wstring().swap(whole_);
-            SendMessageW(hwnd, EM_SETREADONLY, d_.InputMode == 1, 0);
+    struct Writing {
+        int& depth;
+        explicit Writing(int& d) : depth(d) { ++depth; }
+        ~Writing() { --depth; }
+    };
+    {
+        Writing writing(writing_);
+        if (text.size() > kViewUnits) {
+            std::wstring view = BoundedView(text);  // made before anything changes
+            whole_.swap(text);
+            bounded_ = true;
+            SendMessageW(hwnd, EM_SETREADONLY, TRUE, 0);
+            SetWindowTextW(hwnd, view.c_str());
+            if (caret >= 0) caret = 0;  // the view is only the beginning
+        } else {
+            if (bounded_) {
+                bounded_ = false;
+                std::wstring().swap(whole_);
+                SendMessageW(hwnd, EM_SETREADONLY, d_.InputMode == 1, 0);
+            }
+            SetWindowTextW(hwnd, text.c_str());
         }
-        SetWindowTextW(hwnd, text.c_str());
     }
-    --writing_;
     if (!IsWindow(hwnd)) return;
     if (caret >= 0) Select(caret, caret);
     RaiseUnitEvent(windowId, unitId, 0);
 }
 
-bool EditBoxUnit::CopyWhole() {
-    if (!bounded_ || d_.InputMode == 2) return false;
-    ByteSetVar units = ZeroByteSet(static_cast<int32_t>(whole_.size() * sizeof(wchar_t)));
-    memcpy(units.data(), whole_.data(), whole_.size() * sizeof(wchar_t));
-    SetClipboardUnits(units);
+void EditBoxUnit::ContentSelection(size_t* start, size_t* end) const {
+    int s, e;
+    Selection(&s, &e);
+    size_t length = bounded_ ? whole_.size() : static_cast<size_t>(GetWindowTextLengthW(hwnd));
+    size_t shown = bounded_ ? ViewPrefix(whole_) : length;
+    auto place = [&](int p) { return static_cast<size_t>(p) > shown ? length : static_cast<size_t>(std::max(p, 0)); };
+    *start = place(std::min(s, e));
+    *end = place(std::max(s, e));
+}
+
+bool EditBoxUnit::ReplaceSelection(const wchar_t* text, size_t count, bool undoable, LRESULT* result) {
+    *result = 0;
+    size_t start, end;
+    ContentSelection(&start, &end);
+    size_t length = bounded_ ? whole_.size() : static_cast<size_t>(GetWindowTextLengthW(hwnd));
+    if (d_.MaxLength > 0) {
+        size_t kept = length - (end - start);
+        size_t room = static_cast<size_t>(d_.MaxLength) > kept ? d_.MaxLength - kept : 0;
+        count = std::min(count, room);
+    }
+    if (!bounded_ && length - (end - start) + count <= kViewUnits) {
+        std::wstring part(text, count);
+        *result = DefSubclassProc(hwnd, EM_REPLACESEL, undoable, reinterpret_cast<LPARAM>(part.c_str()));
+        return true;
+    }
+    std::wstring content = ContentW();
+    content.replace(start, end - start, text, count);
+    SetContentW(std::move(content), static_cast<int>(std::min<size_t>(start + count, INT32_MAX)));
     return true;
+}
+
+// Copy from a bounded box takes the whole content, or the part of the shown beginning that
+// is selected; the clipboard gets it in one copy.
+bool EditBoxUnit::Copy() {
+    if (d_.InputMode == 2) return true;  // a password is never copied
+    size_t start, end;
+    ContentSelection(&start, &end);
+    if (bounded_) {
+        if (start == end) start = 0, end = whole_.size();
+        return PutClipboardUnicode(whole_.data() + start, end - start);
+    }
+    if (start == end) return true;
+    std::wstring text = ContentW();
+    return PutClipboardUnicode(text.data() + start, end - start);
 }
 
 // The clipboard's text replaces the selection; text the system has only in the code page
 // of CF_TEXT is read as GBK, as every text of the program is.
 void EditBoxUnit::Paste() {
-    if (GetWindowLongW(hwnd, GWL_STYLE) & ES_READONLY) return;
-    ByteSetVar units = GetClipboardUnits();
-    std::wstring clip(reinterpret_cast<const wchar_t*>(units.data()), ByteSetLength(units) / sizeof(wchar_t));
-    std::wstring text = ContentW();
-    int start, end;
-    Selection(&start, &end);
-    start = std::min(start, static_cast<int>(text.size()));
-    end = std::max(start, std::min(end, static_cast<int>(text.size())));
-    if (d_.MaxLength > 0) {
-        size_t room = std::max(0, d_.MaxLength - static_cast<int>(text.size()) + (end - start));
-        if (clip.size() > room) clip.resize(room);
+    if (ReadOnly()) return;
+    std::wstring clip;
+    if (!ReadClipboardUnicode(&clip)) {
+        MessageBeep(MB_ICONWARNING);
+        return;
     }
-    if (clip.empty()) return;
-    text.replace(start, end - start, clip);
-    SetContentW(text, start + static_cast<int>(clip.size()));
+    LRESULT ignored;
+    if (!clip.empty()) ReplaceSelection(clip.data(), clip.size(), true, &ignored);
+}
+
+bool EditBoxUnit::Intercept(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result) {
+    if (writing_) return false;  // the unit's own writes
+    switch (msg) {
+    case WM_SETTEXT: {
+        const wchar_t* text = lParam ? reinterpret_cast<const wchar_t*>(lParam) : L"";
+        SetContentW(text);
+        *result = TRUE;
+        return true;
+    }
+    case EM_REPLACESEL: {
+        const wchar_t* text = lParam ? reinterpret_cast<const wchar_t*>(lParam) : L"";
+        return ReplaceSelection(text, wcslen(text), wParam != 0, result);
+    }
+    case WM_PASTE:
+        Paste();
+        *result = 0;
+        return true;
+    case WM_COPY:
+        if (!Copy()) MessageBeep(MB_ICONWARNING);
+        *result = 0;
+        return true;
+    case WM_CUT:
+        // A read-only box only copies, as the control does.
+        if (d_.InputMode == 2) return true;
+        if (!Copy()) {
+            MessageBeep(MB_ICONWARNING);
+            return true;
+        }
+        if (!ReadOnly()) DefSubclassProc(hwnd, WM_CLEAR, 0, 0);
+        *result = 0;
+        return true;
+    case WM_KEYDOWN: {
+        // The control pastes, copies and cuts for these keys without a message of its own.
+        bool shift = GetKeyState(VK_SHIFT) < 0, control = GetKeyState(VK_CONTROL) < 0;
+        if (wParam == VK_INSERT && shift && !control) return Intercept(WM_PASTE, 0, 0, result);
+        if (wParam == VK_INSERT && control && !shift) return Intercept(WM_COPY, 0, 0, result);
+        if (wParam == VK_DELETE && shift && !control) {
+            int s, e;
+            Selection(&s, &e);
+            if (s != e) return Intercept(WM_CUT, 0, 0, result);
+        }
+        return false;
+    }
+    default:
+        return false;
+    }
 }
 
 LRESULT CALLBACK EditSubclass(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR id, DWORD_PTR) {
-    if (msg == WM_PASTE) {
-        if (EditBoxUnit* unit = static_cast<EditBoxUnit*>(UnitFromWindow(hwnd))) {
-            unit->Paste();
-            return 0;
+    if (EditBoxUnit* unit = static_cast<EditBoxUnit*>(UnitFromWindow(hwnd))) {
+        // No exception may leave a window procedure: text that does not fit in memory is
+        // refused and the box keeps what it had.
+        try {
+            LRESULT handled = 0;
+            if (unit->Intercept(msg, wParam, lParam, &handled)) return handled;
+        } catch (...) {
+            MessageBeep(MB_ICONWARNING);
+            return msg == WM_SETTEXT ? FALSE : 0;
         }
-    }
-    if (msg == WM_COPY) {
-        if (EditBoxUnit* unit = static_cast<EditBoxUnit*>(UnitFromWindow(hwnd)))
-            if (unit->CopyWhole()) return 0;
     }
     LRESULT r = DefSubclassProc(hwnd, msg, wParam, lParam);
     switch (msg) {
@@ -339,7 +448,16 @@ bool EditBoxUnit::OnParentNotify(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT
     switch (msg) {
     case WM_COMMAND:
         if (reinterpret_cast<HWND>(lParam) == hwnd && HIWORD(wParam) == EN_CHANGE) {
-            if (!writing_) RaiseUnitEvent(windowId, unitId, 0);
+            // Typing that grows the text past the bound makes the box a bounded one.
+            if (!writing_ && !bounded_ && static_cast<size_t>(GetWindowTextLengthW(hwnd)) > kViewUnits) {
+                try {
+                    SetContentW(ContentW());
+                } catch (...) {
+                    RaiseUnitEvent(windowId, unitId, 0);
+                }
+            } else if (!writing_) {
+                RaiseUnitEvent(windowId, unitId, 0);
+            }
             *result = 0;
             return true;
         }
@@ -376,7 +494,7 @@ bool EditBoxUnit::PropertyChanged(int k, const ArgRecord& v) {
         const uint8_t* bytes = ArgBytes(v, &length);
         std::wstring text(length / 2, L'\0');
         for (size_t i = 0; i < text.size(); ++i) text[i] = static_cast<wchar_t>(bytes[2 * i] | (bytes[2 * i + 1] << 8));
-        SetContentW(text);
+        SetContentW(std::move(text));
         return true;
     }
     case kBorder:
@@ -459,19 +577,28 @@ bool EditBoxUnit::ReadProperty(int k, ArgRecord* r) {
     switch (k) {
     case kContent: {
         std::wstring text = ContentW();
-        Text t = WideToGbk(text.data(), static_cast<int>(text.size()));
+        Text t = WideToGbk(text.data(), CheckedLength(text.size(), 2));
         *r = {reinterpret_cast<uintptr_t>(t), 0, kText};
         return true;
     }
     case kContentWide: {
-        // UTF-16 units, low byte first, whatever the size of wchar_t.
-        std::wstring text = ContentW();
-        std::string bytes(2 * text.size(), '\0');
-        for (size_t i = 0; i < text.size(); ++i) {
-            bytes[2 * i] = static_cast<char>(text[i] & 0xFF);
-            bytes[2 * i + 1] = static_cast<char>((text[i] >> 8) & 0xFF);
+        // UTF-16 units, low byte first, whatever the size of wchar_t; written straight into
+        // the value, as a large content is several hundred megabytes.
+        const std::wstring* text = &whole_;
+        std::wstring shown;
+        if (!bounded_) text = &(shown = ContentW());
+        int32_t n = CheckedLength(text->size(), 2);
+        if (n == 0) {
+            ResultByteSet(r, nullptr, 0);
+            return true;
         }
-        ResultByteSet(r, reinterpret_cast<const uint8_t*>(bytes.data()), static_cast<int32_t>(bytes.size()));
+        uint8_t* block = NewByteSetBlock(2 * n);
+        uint8_t* d = ByteSetBytes(block);
+        for (int32_t i = 0; i < n; ++i) {
+            d[2 * i] = static_cast<uint8_t>((*text)[i] & 0xFF);
+            d[2 * i + 1] = static_cast<uint8_t>(((*text)[i] >> 8) & 0xFF);
+        }
+        *r = {reinterpret_cast<uintptr_t>(block), 0, kByteSet};
         return true;
     }
     case kBorder: ResultInt(r, d_.Border); return true;
