@@ -7,6 +7,7 @@
 
 #include "engine/gbk_runs.h"
 #include "engine/progress.h"
+#include "engine/service_failure.h"
 #include "runtime/dll_commands.h"
 #include "runtime/library.h"
 
@@ -272,8 +273,10 @@ ByteSetVar Base64EncodeSystem(const ByteSetVar& bytes) {
     uint32_t size = 0;
     if (!CallDllCommand<int32_t>(kDllCryptBinaryToStringA, data, count, flags,
                                  static_cast<char*>(nullptr), &size) ||
-        size == 0)
+        size == 0) {
+        if (count > 0) NoteServiceFailure("系统的 BASE64 编码服务（CryptoAPI）");
         return ByteSetVar();
+    }
     ByteSetVar buffer = ZeroByteSet(static_cast<int32_t>(size));
     // Without line breaks, pieces of whole groups of three bytes encode to pieces that join
     // into the whole encoding; each piece's terminator is overwritten by the next piece.

@@ -3,6 +3,7 @@
 #include "engine/chinese_script.h"
 #include "engine/codepage.h"
 #include "engine/progress.h"
+#include "engine/service_failure.h"
 #include "runtime/dll_commands.h"
 #include "runtime/library.h"
 #include "runtime/memory.h"
@@ -36,7 +37,10 @@ TextVar Recode(const char* text, uint32_t from, uint32_t to) {
     const char* source = text ? text : "";
     int32_t n = CallDllCommand<int32_t>(kDllMultiByteToWideChar, from, uint32_t(0), source, -1,
                                         static_cast<void*>(nullptr), 0);
-    if (n <= 0) return TextVar();
+    if (n <= 0) {
+        NoteCodePageFailure(from);
+        return TextVar();
+    }
     HeapBlock units(2 * n);
     if (!units.get()) return TextVar();
     CallDllCommand<int32_t>(kDllMultiByteToWideChar, from, uint32_t(0), source, -1,
@@ -45,7 +49,10 @@ TextVar Recode(const char* text, uint32_t from, uint32_t to) {
                                         static_cast<const void*>(units.get()), n,
                                         static_cast<char*>(nullptr), 0,
                                         static_cast<const char*>(nullptr), static_cast<int32_t*>(nullptr));
-    if (m <= 0) return TextVar();
+    if (m <= 0) {
+        NoteCodePageFailure(to);
+        return TextVar();
+    }
     // m spaces and a zero byte, so the result ends even if the call writes nothing.
     HeapBlock out(m + 1);
     if (!out.get()) return TextVar();
@@ -58,7 +65,8 @@ TextVar Recode(const char* text, uint32_t from, uint32_t to) {
 // Recode for a long text: slice by slice, each slice as Recode converts the whole.
 TextVar RecodeSliced(const uint8_t* source, int32_t length, uint32_t from, uint32_t to) {
     // Each byte makes at most one unit, and each unit at most two bytes.
-    ByteSetVar out = ZeroByteSet(length > INT32_MAX / 2 ? INT32_MAX : 2 * length);
+    if (length > INT32_MAX / 2 - 8) RaiseAllocationFailure(2 * static_cast<int64_t>(length));
+    ByteSetVar out = ZeroByteSet(2 * length);
     ByteSetVar units;
     int32_t used = 0;
     for (int32_t start = 0; start < length;) {

@@ -1,6 +1,7 @@
 #include "engine/codepage.h"
 
 #include "engine/progress.h"
+#include "engine/service_failure.h"
 #include "runtime/dll_commands.h"
 #include "runtime/library.h"
 #include "runtime/memory.h"
@@ -13,16 +14,22 @@ const uint32_t kCompositeCheck = 0x200;
 const uint32_t kNoBestFitChars = 0x400;
 const uint32_t kHeapZeroMemory = 8;
 
+// A measuring call (no buffer) fails only when the system cannot convert with the code page
+// at all; a call into a buffer may fail by design, when the buffer is measured as GBK.
 int32_t MultiToWide(uint32_t codePage, const void* source, int32_t sourceLength, void* units,
                     int32_t unitCount) {
-    return CallDllCommand<int32_t>(kDllMultiByteToWideChar, codePage, uint32_t(0), source,
-                                   sourceLength, units, unitCount);
+    int32_t n = CallDllCommand<int32_t>(kDllMultiByteToWideChar, codePage, uint32_t(0), source,
+                                        sourceLength, units, unitCount);
+    if (n == 0 && !units && sourceLength != 0) NoteCodePageFailure(codePage);
+    return n;
 }
 
 int32_t WideToMulti(uint32_t codePage, uint32_t flags, const void* units, int32_t unitCount,
                     void* target, int32_t targetLength, int32_t* usedDefault = nullptr) {
-    return CallDllCommand<int32_t>(kDllWideCharToMultiByte, codePage, flags, units, unitCount,
-                                   target, targetLength, static_cast<const char*>(nullptr), usedDefault);
+    int32_t n = CallDllCommand<int32_t>(kDllWideCharToMultiByte, codePage, flags, units, unitCount,
+                                        target, targetLength, static_cast<const char*>(nullptr), usedDefault);
+    if (n == 0 && !target && unitCount != 0) NoteCodePageFailure(codePage);
+    return n;
 }
 
 // Scratch memory from the process heap, freed when the routine is done with it.
@@ -104,7 +111,8 @@ ByteSetVar SlicedFromUtf16(const uint8_t* units, int32_t count, uint32_t codePag
     }
     if (total <= 0) return ByteSetVar();
     // A byte set holds fewer than INT32_MAX bytes: a longer result fails as an allocation does.
-    ByteSetVar bytes = ZeroByteSet(total >= INT32_MAX ? INT32_MAX : static_cast<int32_t>(total));
+    if (total > INT32_MAX - 8) RaiseAllocationFailure(total);
+    ByteSetVar bytes = ZeroByteSet(static_cast<int32_t>(total));
     int64_t used = 0;
     for (int32_t start = 0; start < count;) {
         ReportProgress(start, count);
@@ -286,7 +294,8 @@ ByteSetVar JoinByteSets(const ByteSetVar* const* parts, int32_t count) {
     for (int32_t i = 0; i < count; ++i) total += ByteSetLength(*parts[i]);
     if (total == 0) return ByteSetVar();
     // A byte set holds fewer than INT32_MAX bytes: a longer join fails as an allocation does.
-    ByteSetVar joined = ZeroByteSet(total > INT32_MAX ? INT32_MAX : static_cast<int32_t>(total));
+    if (total > INT32_MAX - 8) RaiseAllocationFailure(total);
+    ByteSetVar joined = ZeroByteSet(static_cast<int32_t>(total));
     uint8_t* w = joined.data();
     if (!w) return joined;
     for (int32_t i = 0; i < count; ++i) {

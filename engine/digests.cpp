@@ -3,6 +3,7 @@
 #include "engine/codepage.h"
 #include "engine/crc32_rc4.h"
 #include "engine/progress.h"
+#include "engine/service_failure.h"
 #include "runtime/dll_commands.h"
 #include "runtime/library.h"
 
@@ -82,7 +83,11 @@ public:
             Add(data.data() + start, n - start < kHashSlice ? n - start : kHashSlice);
         }
     }
-    bool Value(uint8_t* buffer, uint32_t* size) { return ok() && GetHashValue(s_, hash_, buffer, size); }
+    bool Value(uint8_t* buffer, uint32_t* size) {
+        if (ok() && GetHashValue(s_, hash_, buffer, size)) return true;
+        NoteServiceFailure("系统的摘要服务（CryptoAPI）");
+        return false;
+    }
 
 private:
     const HashService& s_;

@@ -7,6 +7,7 @@
 #include "runtime/command_args.h"
 #include "runtime/dll_commands.h"
 #include "runtime/library.h"
+#include "runtime/memory.h"
 
 int32_t MeasureText(const char* text) {
     if (!text) return 0;
@@ -22,7 +23,8 @@ int32_t MeasureText(const char* text) {
 }
 
 TextVar TextToFill(int64_t length) {
-    if (length > INT32_MAX - 8) AllocMemory(INT32_MAX);
+    // A text holds fewer than INT32_MAX bytes: a longer one fails as an allocation does.
+    if (length < 0 || length > INT32_MAX - 8) RaiseAllocationFailure(length + 1);
     Text block = static_cast<Text>(AllocMemory(static_cast<int32_t>(length) + 1));
     block[length] = '\0';
     return TextVar(block);

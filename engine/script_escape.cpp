@@ -1,15 +1,19 @@
 #include "engine/script_escape.h"
 
+#include <climits>
 #include <cstring>
 #include <utility>
 
 #include "engine/codepage.h"
 #include "engine/gbk_runs.h"
 #include "engine/progress.h"
+#include "engine/service_failure.h"
 #include "runtime/dll_commands.h"
 #include "runtime/library.h"
 #include "runtime/library_com.h"
 #include "runtime/commands_com.h"
+#include "runtime/exit_path.h"
+#include "runtime/memory.h"
 
 namespace {
 ScriptPath g_path = ScriptPath::kObjectsWhenWorking;
@@ -23,23 +27,63 @@ struct ComUse {
 
 const char kScriptBeforeLiteral[] = "function xx(){var x='";
 const char kScriptAfterLiteral[] = "';return ";
+const char kScriptEngine[] = "系统的脚本引擎（ScriptControl）";
 
-// Runs "function xx" of the script source through ScriptControl and gives its result as
-// units. objectWorked is false when the object could not be created or set up; then the
-// caller computes the result itself, and source is as it was. Otherwise the source is let
-// go once the script has its own copy: a long text need not be held twice.
-ByteSetVar RunSource(TextVar& source, bool* objectWorked) {
-    *objectWorked = false;
-    if (g_path == ScriptPath::kOwnOnly) return ByteSetVar();
-    ComObjectVar script;
-    if (!ComCreate(script, "ScriptControl") || !ComSetProperty(script, "Language", TextArg("JScript")))
-        return ByteSetVar();
-    *objectWorked = true;
-    ComCall(script, "ExecuteStatement", {TextArg(source)});
+// One script engine for the process: made on first use, kept while it works, let go at
+// exit. One engine for each conversion wore the system out: Wine keeps about 2 MB of
+// address space for each, and after some 1,900 runs none could be made any more. The
+// engine keeps COM initialised for as long as it lives.
+class SharedScript {
+public:
+    ComObjectVar* Get() {
+        if (object_.holdsObject()) return &object_;
+        if (!comHeld_) CallDllCommand<long>(kDllCoInitialize, static_cast<void*>(nullptr));
+        comHeld_ = true;
+        if (ComCreate(object_, "ScriptControl") && ComSetProperty(object_, "Language", TextArg("JScript"))) {
+            AddExitStep(ReleaseScriptEngine);
+            return &object_;
+        }
+        Release();
+        return nullptr;
+    }
+    void Release() {
+        ComRelease(object_);
+        if (comHeld_) CallDllCommand<void>(kDllCoUninitialize);
+        comHeld_ = false;
+    }
+
+private:
+    ComObjectVar object_{ComObjectVar::Kept()};
+    bool comHeld_ = false;
+};
+
+// Never destroyed with the program's statics: the exit path lets it go while COM still runs.
+SharedScript& Script() {
+    static SharedScript* script = new SharedScript;
+    return *script;
+}
+
+enum class ScriptRun { kNoEngine, kRan, kFailed };
+
+// Runs "function xx" of the script source through the shared engine and gives its result as
+// units. kNoEngine when there is no working engine: the caller computes the result itself,
+// and source is as it was. Otherwise the source is let go once the script has its own copy:
+// a long text need not be held twice. kFailed when the engine refused the script or its
+// call; the engine is then let go, so that the next conversion starts with a fresh one.
+ScriptRun RunSource(TextVar& source, ByteSetVar* result) {
+    if (g_path == ScriptPath::kOwnOnly) return ScriptRun::kNoEngine;
+    ComObjectVar* script = Script().Get();
+    if (!script) return ScriptRun::kNoEngine;
+    ComCall(*script, "ExecuteStatement", {TextArg(source)});
     source = TextVar();
-    ByteSetVar result = ComCallUnits(script, "Run", {TextArg("xx")});
-    ComRelease(script);
-    return result;
+    // A script that did not compile left the last conversion's function in place: it must
+    // not be run.
+    if (ComLastError() == 0) {
+        *result = ComCallUnits(*script, "Run", {TextArg("xx")});
+        if (ComLastError() == 0) return ScriptRun::kRan;
+    }
+    Script().Release();
+    return ScriptRun::kFailed;
 }
 
 // ---- The program's own script engine: the string literal, then escape/unescape on UTF-16.
@@ -66,12 +110,18 @@ int32_t HexValue(int32_t u) { return u <= '9' ? u - '0' : (u | 0x20) - 'a' + 10;
 bool IsOctal(int32_t u) { return u >= '0' && u <= '7'; }
 bool IsLineTerminator(int32_t u) { return u == 0x0A || u == 0x0D || u == 0x2028 || u == 0x2029; }
 
+// A byte set for that many units; more than a byte set holds fails as an allocation does.
+ByteSetVar UnitsToFill(int64_t units) {
+    if (units > (INT32_MAX - 8) / 2) RaiseAllocationFailure(2 * units);
+    return ByteSetToFill(units > 0 ? static_cast<int32_t>(units * 2) : 2);
+}
+
 // A growing run of UTF-16 units in a byte set sized for the worst case.
 struct UnitWriter {
     ByteSetVar out;
     uint8_t* w;
     int32_t used = 0;
-    explicit UnitWriter(int32_t maxUnits) : out(ByteSetToFill(maxUnits > 0 ? maxUnits * 2 : 2)), w(out.data()) {}
+    explicit UnitWriter(int64_t maxUnits) : out(UnitsToFill(maxUnits)), w(out.data()) {}
     void put(int32_t u) {
         w[used++] = static_cast<uint8_t>(u & 255);
         w[used++] = static_cast<uint8_t>((u >> 8) & 255);
@@ -185,7 +235,7 @@ ByteSetVar ReplaceUnits(const ByteSetVar& units, std::initializer_list<uint16_t>
     int32_t m = static_cast<int32_t>(sought.size()), r = static_cast<int32_t>(replacement.size());
     int64_t size = in.count();
     if (r != m) ScanUnits(in, sought, false, [&](int32_t) { size += r - m; }, [](int32_t) {});
-    UnitWriter w(static_cast<int32_t>(size));
+    UnitWriter w(size);
     ScanUnits(in, sought, true, [&](int32_t) { for (uint16_t u : replacement) w.put(u); },
               [&](int32_t i) { w.put(in.at(i)); });
     return w.take();
@@ -210,7 +260,7 @@ void ReplaceUnitsInPlace(ByteSetVar& units, std::initializer_list<uint16_t> soug
 // would only have stood for the unit itself, so the escape takes its place.
 // Writes the literal to w, or only measures it when w is null; returns its length. With
 // quote set, each apostrophe is read as a right quotation mark.
-int32_t WriteLiteral(UnitSpan units, uint8_t* w, bool quote) {
+int64_t WriteLiteral(UnitSpan units, uint8_t* w, bool quote) {
     static const char digits[] = "0123456789ABCDEF";
     struct {
         UnitSpan units;
@@ -221,7 +271,7 @@ int32_t WriteLiteral(UnitSpan units, uint8_t* w, bool quote) {
         }
     } in{units, quote};
     int32_t n = units.count();
-    int32_t used = 0;
+    int64_t used = 0;
     bool ended = false;  // a zero byte ends the text: nothing after it counts
     auto put = [&](int32_t b) {
         if (b == 0) ended = true;
@@ -258,15 +308,15 @@ int32_t WriteLiteral(UnitSpan units, uint8_t* w, bool quote) {
 TextVar ScriptAroundUnits(const ByteSetVar& units, bool quote, const char* function, int32_t* literalEnd) {
     UnitSpan in = SpanOf(units);
     int32_t before = sizeof kScriptBeforeLiteral - 1;
-    int32_t length = WriteLiteral(in, nullptr, quote);
+    int64_t length = WriteLiteral(in, nullptr, quote);
     TextVar after = JoinTexts({kScriptAfterLiteral, function, "(x);}"});
     int32_t afterLength = TextLength(after);
-    TextVar source = TextToFill(before + length + afterLength);
+    TextVar source = TextToFill(before + length + afterLength);  // fails past a text's size
     char* w = source.get();
     memcpy(w, kScriptBeforeLiteral, before);
     WriteLiteral(in, reinterpret_cast<uint8_t*>(w + before), quote);
     memcpy(w + before + length, after.c_str(), afterLength);
-    *literalEnd = before + length;
+    *literalEnd = static_cast<int32_t>(before + length);
     return source;
 }
 
@@ -294,7 +344,7 @@ TextVar EscapeUnits(const Units& units) {
     static const char digits[] = "0123456789ABCDEF";
     UnitSpan value = units.span();
     int32_t n = value.count();
-    UnitWriter w(n * 6);
+    UnitWriter w(static_cast<int64_t>(n) * 6);
     for (int32_t i = 0, blockEnd = BlockEnd(0, n); i < n; ++i) {
         if (i >= blockEnd) {
             ReportProgress(i, n);
@@ -363,6 +413,8 @@ ByteSetVar OwnBytesAsUnits(const ByteSetVar& bytes) {
 
 void SetScriptPath(ScriptPath path) { g_path = path; }
 
+void ReleaseScriptEngine() { Script().Release(); }
+
 TextVar OwnScriptEscape(const char* literalText, bool* ok) {
     Units value;
     *ok = ReadLiteral(literalText, &value);
@@ -385,11 +437,20 @@ TextVar ScriptEscapeUnits(const ByteSetVar& units) {
     int32_t literalEnd;
     TextVar source = ScriptAroundUnits(units, true, "escape", &literalEnd);
     ComUse com;
-    bool objectWorked;
-    ByteSetVar r = RunSource(source, &objectWorked);
-    // escape's result is ASCII.
-    TextVar ascii;
-    if (objectWorked) return AsciiUnitsToText(r, &ascii) ? std::move(ascii) : UnitsToGbk(r);
+    ByteSetVar r;
+    switch (RunSource(source, &r)) {
+    case ScriptRun::kRan: {
+        // escape's result is ASCII.
+        TextVar ascii;
+        return AsciiUnitsToText(r, &ascii) ? std::move(ascii) : UnitsToGbk(r);
+    }
+    case ScriptRun::kFailed:
+        // The literal is the program's own writing and always compiles: the engine failed.
+        NoteServiceFailure(kScriptEngine);
+        return TextVar();
+    case ScriptRun::kNoEngine:
+        break;
+    }
     // The program's own reading takes the literal alone: the source cut after it.
     source.get()[literalEnd] = '\0';
     bool ok;
@@ -452,11 +513,20 @@ ByteSetVar UnescapeMarked(ByteSetVar t) {
     ByteSetVar u;
     {
         ComUse com;
-        bool objectWorked;
-        u = RunSource(source, &objectWorked);
-        if (!objectWorked) {
+        ScriptRun run = RunSource(source, &u);
+        if (run == ScriptRun::kNoEngine) {
             source.get()[literalEnd] = '\0';
             u = OwnUnescapeUnits(source.c_str() + sizeof kScriptBeforeLiteral - 1);
+        } else if (run == ScriptRun::kFailed) {
+            // A literal that does not compile fails in any engine, as the program's own reading
+            // finds out; one that does means the engine itself failed.
+            TextVar again = ScriptAroundUnits(t, false, "unescape", &literalEnd);
+            again.get()[literalEnd] = '\0';
+            Units value;
+            if (ReadLiteral(again.c_str() + sizeof kScriptBeforeLiteral - 1, &value)) {
+                NoteServiceFailure(kScriptEngine);
+                return ByteSetVar();
+            }
         }
         u = Utf16BytesToUnits(u);  // the text ends at a zero unit, as a GBK text at its zero byte
         // A script that fails gives nothing: then the text's bytes are read as UTF-16. A

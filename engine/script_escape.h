@@ -27,3 +27,6 @@ TextVar OwnBytesAsUtf16Text(const ByteSetVar& bytes);
 // the program's own (for tests on systems that have the objects).
 enum class ScriptPath { kObjectsWhenWorking, kOwnOnly };
 void SetScriptPath(ScriptPath path);
+// The system script engine is made once and kept for the process; this lets it go (the exit
+// path does, and a test that counts what is left behind).
+void ReleaseScriptEngine();

@@ -356,22 +356,26 @@ LIBRARY_COMMAND(ComCall) {
 }
 
 namespace {
+// A VARIANT cleared however the scope ends: taking the result may run out of memory, and
+// the unwinding must not leave the strings behind.
+struct ScopedVariant {
+    VARIANT v;
+    ScopedVariant() { VariantInit(&v); }
+    ~ScopedVariant() { VariantClear(&v); }
+    ScopedVariant(const ScopedVariant&) = delete;
+    ScopedVariant& operator=(const ScopedVariant&) = delete;
+};
+
 // Calls the method and hands its result, coerced to a string, to take; -8 when it has none.
 void CallForString(ArgRecord* result, int count, ArgRecord* args, void (*take)(ArgRecord*, BSTR)) {
-    VARIANT out;
-    int error = CallMember(count, args, kCallMethod, &out);
-    if (!error) {
-        VARIANT text;
-        VariantInit(&text);
-        if (SUCCEEDED(VariantChangeType(&text, &out, 0, VT_BSTR))) {
-            take(result, text.bstrVal);
-            VariantClear(&text);
-        } else {
-            error = -8;
-        }
+    ScopedVariant out, text;
+    t_lastError = CallMember(count, args, kCallMethod, &out.v);
+    if (t_lastError) return;
+    if (FAILED(VariantChangeType(&text.v, &out.v, 0, VT_BSTR))) {
+        t_lastError = -8;
+        return;
     }
-    VariantClear(&out);
-    t_lastError = error;
+    take(result, text.v.bstrVal);
 }
 }  // namespace
 

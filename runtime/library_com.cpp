@@ -23,9 +23,13 @@ ArgRecord CallWith(LibraryCommand command, ComObjectVar& object, const char* nam
 
 ComObjectVar::ComObjectVar() : record_(AllocMemory(sizeof(ComObjectRecord))) { memset(record_, 0, sizeof(ComObjectRecord)); }
 
+ComObjectVar::ComObjectVar(Kept) : record_(kept_) {
+    static_assert(sizeof(kept_) == sizeof(ComObjectRecord), "a record is two pointers");
+}
+
 ComObjectVar::~ComObjectVar() {
     ComRelease(*this);
-    FreeMemory(record_);
+    if (record_ != kept_) FreeMemory(record_);
 }
 
 bool ComObjectVar::holdsObject() const { return *static_cast<void**>(record_) != nullptr; }

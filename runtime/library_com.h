@@ -9,6 +9,10 @@
 class ComObjectVar {
 public:
     ComObjectVar();   // the record {0, 0}: no object
+    // The record in storage the variable keeps itself, for an object kept as long as the
+    // process: no heap block stays behind it between uses.
+    struct Kept {};
+    explicit ComObjectVar(Kept);
     ~ComObjectVar();  // releases the object, then frees the record
     ComObjectVar(const ComObjectVar&) = delete;
     ComObjectVar& operator=(const ComObjectVar&) = delete;
@@ -16,6 +20,7 @@ public:
     bool holdsObject() const;
 
 private:
+    void* kept_[2] = {nullptr, nullptr};  // the record's two fields, when kept in place
     void* record_;
 };
 
