@@ -6,6 +6,7 @@
 #include <new>
 
 #include "engine/progress.h"
+#include "engine/service_failure.h"
 #include "runtime/memory.h"
 #include "runtime/message_loop.h"
 #include "shell/main_window.h"
@@ -26,9 +27,14 @@ struct CommandOutOfMemory {};
 bool g_running = false;
 bool g_closeAsked = false;
 int g_noUnwinding = 0;
-std::deque<CommandAction> g_waiting;
+struct Command {
+    CommandAction action;
+    PromptPlace prompt;
+};
+std::deque<Command> g_waiting;
 DWORD g_lastTurn = 0;
 int32_t g_shownPercent = -1;  // -1: the status bar shows no progress
+bool g_promptShown = false;    // the status bar shows an earlier command's prompt
 
 void PostCloseToMainWindow() {
     FormWindow* w = FindWindowById(kMainWindow);
@@ -42,6 +48,13 @@ void ShowProgress(int32_t percent) {
     char line[48];
     wsprintfA(line, "正在转换… %d%%", static_cast<int>(percent));
     WriteText(k状态条1, kPropStatusText, line);
+}
+
+void ShowPrompt(const Command& c, const char* text) {
+    if (c.prompt == PromptPlace::kOutputBox)
+        WriteOutput(text);
+    else
+        ShowStatusPrompt(text);
 }
 
 void ClearProgress() {
@@ -68,14 +81,21 @@ void OnAllocationFailure(int64_t) {
     if (g_running && g_noUnwinding == 0) throw CommandOutOfMemory();
 }
 
-void RunOne(CommandAction action) {
+void RunOne(const Command& c) {
     g_lastTurn = GetTickCount();
+    TakeServiceFailure();
     try {
-        action();
+        c.action();
+        // A system service failed under the conversion: what it showed is no result.
+        if (const char* service = TakeServiceFailure()) {
+            char prompt[256];
+            wsprintfA(prompt, "提示：%s出错，这项转换没能做完。输入框的内容没有改动。", service);
+            ShowPrompt(c, prompt);
+        }
     } catch (const CommandOutOfMemory&) {
-        WriteOutput(kOutOfMemoryPrompt);
+        ShowPrompt(c, kOutOfMemoryPrompt);
     } catch (const std::bad_alloc&) {
-        WriteOutput(kOutOfMemoryPrompt);
+        ShowPrompt(c, kOutOfMemoryPrompt);
     }
 }
 }  // namespace
@@ -83,24 +103,36 @@ void RunOne(CommandAction action) {
 NoCommandUnwinding::NoCommandUnwinding() { ++g_noUnwinding; }
 NoCommandUnwinding::~NoCommandUnwinding() { --g_noUnwinding; }
 
-void RunCommand(CommandAction action) {
+void ShowStatusPrompt(const char* text) {
+    WriteText(k状态条1, kPropStatusText, text);
+    g_shownPercent = -1;  // not progress: the end of the command leaves it
+    g_promptShown = true;
+}
+
+void RunCommand(CommandAction action, PromptPlace prompt) {
     if (g_running) {
-        g_waiting.push_back(action);
+        g_waiting.push_back({action, prompt});
         return;
     }
     g_running = true;
+    if (g_promptShown) {
+        g_promptShown = false;
+        WriteText(k状态条1, kPropStatusText, "");
+    }
     SetProgressListener(OnProgress);
     SetAllocationFailureHandler(OnAllocationFailure);
     try {
-        RunOne(action);
-        while (!g_waiting.empty()) {
-            CommandAction next = g_waiting.front();
+        RunOne({action, prompt});
+        // A close asked for while the command ran drops the rest at once, also when the
+        // command ended without another progress turn to notice it (a modal window).
+        while (!g_waiting.empty() && !g_closeAsked) {
+            Command next = g_waiting.front();
             g_waiting.pop_front();
             RunOne(next);
         }
     } catch (const CommandStopped&) {
-        g_waiting.clear();
     }
+    g_waiting.clear();
     SetAllocationFailureHandler(nullptr);
     SetProgressListener(nullptr);
     g_running = false;

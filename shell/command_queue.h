@@ -6,11 +6,19 @@
 namespace wht {
 typedef void (*CommandAction)();
 
+// Where a command that runs out of memory says so: a conversion in the output box, which it
+// was to fill anyway; a command that must leave both boxes as they were (swap, copy) in the
+// status bar.
+enum class PromptPlace { kOutputBox, kStatusBar };
+
 // Runs the action now, or, while another command runs, after it: every command the user
 // gives runs, whole and in the order given, so the boxes end with the last one's result.
 // While it runs, the status bar shows its progress. A command that runs out of memory
-// ends with a line in the output box saying so; the input box keeps its text.
-void RunCommand(CommandAction action);
+// ends with a line saying so; the input box keeps its text.
+void RunCommand(CommandAction action, PromptPlace prompt = PromptPlace::kOutputBox);
+
+// A prompt in the status bar, kept there until the next command's progress replaces it.
+void ShowStatusPrompt(const char* text);
 
 // True while a command runs.
 bool CommandRunning();

@@ -15,6 +15,7 @@
 #include "engine/progress.h"
 #include "engine/script_escape.h"
 #include "engine/url_codec.h"
+#include "runtime/clipboard.h"
 #include "runtime/library.h"
 #include "runtime/library_file.h"
 #include "shell/command_queue.h"
@@ -23,10 +24,16 @@
 #include "shell/unit_access.h"
 #include "ui/event_dispatch.h"
 #include "ui/window_commands.h"
+#include "ui/window_unit.h"
 
 namespace wht {
 namespace {
 const int32_t kEnterKey = 13;
+
+const char kClipboardBusyPaste[] = "提示：剪贴板正被别的程序占用，没能粘贴。输入框的内容没有改动；请稍后再试。";
+const char kClipboardEmptyPaste[] = "提示：剪贴板里没有文字，输入框的内容没有改动。";
+const char kClipboardBusyCopy[] = "提示：剪贴板正被别的程序占用，没能复制；剪贴板里还是原来的内容。请稍后再试。";
+const char kClipboardFailedCopy[] = "提示：内存不够，没能复制；剪贴板里还是原来的内容。";
 
 // Reading the input as GBK is the first tenth of a conversion's progress, the conversion
 // itself the rest.
@@ -222,7 +229,9 @@ void 主窗口_创建完毕() {
 // is done: destroying the boxes under it ended in the fatal error box.
 void 主窗口_可否被关闭() {
     if (CommandRunning()) {
-        CloseWhenIdle();
+        // An ending session is only asked: it may yet be cancelled, and then the program
+        // goes on with its command.
+        if (!SessionEndQueried()) CloseWhenIdle();
         SetEventResult(0);
         return;
     }
@@ -240,13 +249,21 @@ void 超级按钮_文汇通2_被单击() { PopUp(k菜单_文汇通2, 200); }
 void 超级按钮_取哈希值_被单击() { PopUp(k菜单_取哈希值, 300); }
 void 超级按钮_一键解码_被单击() { PopUp(k菜单_一键解码, 470); }
 
+// Both boxes change, or neither: when the output box cannot take the input's text, the
+// input box gets its own text back and the status bar says why.
 void 超级按钮_交换上下_被单击() {
     RunCommand([] {
         ByteSetVar a = ReadInputWide();
         ByteSetVar b = ReadOutputWide();
         WriteInputWide(b);
-        WriteOutputWide(a);
-    });
+        try {
+            WriteOutputWide(a);
+        } catch (...) {
+            NoCommandUnwinding restoring;
+            WriteInputWide(a);
+            throw;
+        }
+    }, PromptPlace::kStatusBar);
 }
 
 void 编辑框_QZ输入_按下某键(int keyCode, int) {
@@ -279,7 +296,13 @@ void 单选框_字母转大写_被单击() { RunCommand([] { TextToText(ToUpperC
 void 单选框_字母转小写_被单击() { RunCommand([] { TextToText(ToLowerCaseReport); }); }
 void 单选框_数字转大写_被单击() { RunCommand([] { TextToText(DigitsToAmountReport); }); }
 
-void 菜单_作者_被选择() { RunCommand([] { LoadWindow(kAboutWindow, true); }); }
+void 菜单_作者_被选择() {
+    RunCommand([] {
+        // The about window's own message loop is window work: nothing may unwind through it.
+        NoCommandUnwinding modal;
+        LoadWindow(kAboutWindow, true);
+    });
+}
 
 void 菜单_URL加密GBK_被选择() { RunCommand([] { TextToText(UrlEncodeGbk); }); }
 void 菜单_URL解密GBK_被选择() { RunCommand([] { TextToText(UrlDecodeGbk); }); }
@@ -324,17 +347,21 @@ void 菜单_取crc32_被选择() { RunCommand([] { BytesToText(Crc32Hex); }); }
 void 菜单_一键编码_被选择() { RunCommand([] { UnitsToUnits(OneClickEncodeUnits); }); }
 void 菜单_一键解码_被选择() { RunCommand([] { UnitsToUnits(OneClickDecodeUnits); }); }
 
+// The output box stays as it is whatever happens: a prompt goes to the status bar.
 void 菜单_复制_被选择() {
     RunCommand([] {
         ByteSetVar output = ReadOutputWide();
-        SetClipboardUnits(output);
-    });
+        if (!SetClipboardUnits(output)) ShowStatusPrompt(ClipboardWasBusy() ? kClipboardBusyCopy : kClipboardFailedCopy);
+    }, PromptPlace::kStatusBar);
 }
 
 void 菜单_粘贴_被选择() {
     RunCommand([] {
         ByteSetVar pasted = GetClipboardUnits();
-        WriteInputWide(pasted);
+        if (pasted.empty())
+            WriteOutput(ClipboardWasBusy() ? kClipboardBusyPaste : kClipboardEmptyPaste);
+        else
+            WriteInputWide(pasted);
     });
 }
 
