@@ -40,7 +40,8 @@ public:
         if (!comHeld_) CallDllCommand<long>(kDllCoInitialize, static_cast<void*>(nullptr));
         comHeld_ = true;
         if (ComCreate(object_, "ScriptControl") && ComSetProperty(object_, "Language", TextArg("JScript"))) {
-            AddExitStep(ReleaseScriptEngine);
+            if (!exitStepAdded_) AddExitStep(ReleaseScriptEngine);
+            exitStepAdded_ = true;
             return &object_;
         }
         Release();
@@ -55,6 +56,7 @@ public:
 private:
     ComObjectVar object_{ComObjectVar::Kept()};
     bool comHeld_ = false;
+    bool exitStepAdded_ = false;
 };
 
 // Never destroyed with the program's statics: the exit path lets it go while COM still runs.

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 #include <cstring>
+#include <new>
 
 #include "constant_area.h"
 #include "error_report.h"
@@ -28,11 +29,13 @@ void Count(LONG64 delta) {
 LONG64 BlockBytes(void* p) { return g_countBytes ? static_cast<LONG64>(HeapSize(heap(), 0, p)) : 0; }
 
 AllocationFailureHandler g_failureHandler = nullptr;
+int g_failureThrows = 0;
 int64_t g_limit = 0;
 
 bool OverLimit(int32_t size) { return g_limit > 0 && g_liveBytes + size > g_limit; }
 
 [[noreturn]] void AllocationFailed(int64_t size) {
+    if (g_failureThrows > 0) throw std::bad_alloc();
     if (g_failureHandler) g_failureHandler(size);
     char message[64];
     wsprintfA(message, "\xB7\xD6\xC5\xE4 %I64d \xD7\xD6\xBD\xDA\xC4\xDA\xB4\xE6\xCA\xA7\xB0\xDC!", size);  // 分配 %I64d 字节内存失败!
@@ -52,6 +55,8 @@ bool InConstantArea(const void* p) {
 
 void SetAllocationFailureHandler(AllocationFailureHandler handler) { g_failureHandler = handler; }
 void RaiseAllocationFailure(int64_t size) { AllocationFailed(size); }
+AllocationFailureThrows::AllocationFailureThrows() { ++g_failureThrows; }
+AllocationFailureThrows::~AllocationFailureThrows() { --g_failureThrows; }
 void SetBlockBytesLimit(int64_t limit) { g_limit = limit; }
 
 long LiveBlockCount() { return g_live; }

@@ -13,6 +13,16 @@ void SetAllocationFailureHandler(AllocationFailureHandler handler);
 // For memory taken from the system directly, and for sizes beyond what a block can hold:
 // the same path as a failed AllocMemory.
 [[noreturn]] void RaiseAllocationFailure(int64_t size);
+// Window work that can simply be given up when memory runs out (a copy to the clipboard,
+// joining a pasted text's lines): while one lives, a failed allocation throws
+// std::bad_alloc for the work's own catch, before any handler and instead of the fatal report.
+class AllocationFailureThrows {
+public:
+    AllocationFailureThrows();
+    ~AllocationFailureThrows();
+    AllocationFailureThrows(const AllocationFailureThrows&) = delete;
+    AllocationFailureThrows& operator=(const AllocationFailureThrows&) = delete;
+};
 // As AllocMemory, but a failure returns null instead of ending the process.
 void* TryAllocMemory(int32_t size);
 void* ReallocMemory(void* block, int32_t size);

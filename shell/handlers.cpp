@@ -1,6 +1,8 @@
 // The main window's handlers: read the input box, run one conversion, write the output box.
 #include "shell/handlers.h"
 
+#include <new>
+
 #include "engine/base64.h"
 #include "engine/base_calculator.h"
 #include "engine/beijing_time.h"
@@ -18,6 +20,7 @@
 #include "runtime/clipboard.h"
 #include "runtime/library.h"
 #include "runtime/library_file.h"
+#include "runtime/memory.h"
 #include "shell/command_queue.h"
 #include "shell/main_window.h"
 #include "shell/one_click.h"
@@ -275,14 +278,24 @@ void 编辑框_QZ输入_内容被改变() {
     // and reading a large content a second time would only find that out.
     static bool joining = false;
     if (joining) return;
-    // Runs inside the edit control's notification, where no exception may pass.
+    // Runs inside the edit control's notification, where no exception may pass. Without the
+    // memory to join the lines, the text stays as it came: nothing is lost, and the command
+    // that wrote it goes on.
     NoCommandUnwinding inWindowWork;
-    ByteSetVar input = ReadInputWide();
-    ByteSetVar joined;
-    if (!RemoveLineBreaks(input, &joined)) return;
-    joining = true;
-    WriteInputWide(joined);
-    joining = false;
+    struct Joining {
+        Joining() { joining = true; }
+        ~Joining() { joining = false; }
+    };
+    try {
+        AllocationFailureThrows skipped;
+        ByteSetVar input = ReadInputWide();
+        ByteSetVar joined;
+        if (!RemoveLineBreaks(input, &joined)) return;
+        Joining writing;
+        WriteInputWide(joined);
+    } catch (const std::bad_alloc&) {
+        return;
+    }
     WriteInt(k编辑框_QZ输入, kPropSelStart, -1);
 }
 

@@ -1,8 +1,11 @@
 #include <windows.h>
 
+#include <new>
 #include <string>
 
 #include "engine/digits.h"
+#include "engine/gbk_runs.h"
+#include "runtime/memory.h"
 #include "runtime/library.h"
 #include "test_support.h"
 
@@ -179,5 +182,21 @@ TEST_CASE("hexadecimal digits are read as RemoveSpaces leaves them") {
         }
         CAPTURE(Hex(text));
         CHECK(Hex(HexDigitsToText(text.c_str()).c_str()) == Hex(HexDigitsToText(RemoveSpaces(text.c_str())).c_str()));
+    }
+}
+
+TEST_CASE("a result too long for a text fails as an allocation does, taking nothing") {
+    // Once such a request took 2 GB that was never given back, and from 4 GB on the length
+    // wrapped round to a small block that was then overrun.
+    const int64_t lengths[] = {int64_t(INT32_MAX) - 7, int64_t(1) << 31, int64_t(1) << 32, (int64_t(1) << 32) + 16, -1};
+    CountBlockBytes();
+    for (int64_t length : lengths) {
+        CAPTURE(length);
+        int64_t before = LiveBlockBytes();
+        LeakCheck leaks;
+        AllocationFailureThrows refused;
+        CHECK_THROWS_AS(TextToFill(length), std::bad_alloc);
+        CHECK(leaks.leaked() == 0);
+        CHECK(LiveBlockBytes() == before);
     }
 }

@@ -2,7 +2,10 @@
 // both paths must give the same results.
 #include <string>
 
+#include <windows.h>
+
 #include "engine/script_escape.h"
+#include "engine/service_failure.h"
 #include "runtime/library.h"
 #include "test_support.h"
 
@@ -153,4 +156,28 @@ TEST_CASE("a zero unit ends the escaped text on both paths, the script around it
         }
         SetScriptPath(ScriptPath::kObjectsWhenWorking);
     }
+}
+
+TEST_CASE("10,000 runs of each script routine in one process: every one right, nothing kept") {
+    // Each run once made a new system engine, and the system ran out of them near run 1,900.
+    TakeServiceFailure();
+    LeakCheck leaks;
+    int wrong = 0;
+    auto started = GetTickCount();
+    for (int i = 0; i < 10000; ++i) {
+        if (std::string(ScriptEscape("a b").c_str()) != "a%20b") ++wrong;
+        if (std::string(ScriptUnescape("%u6211%20b").c_str()) != "我 b") ++wrong;
+    }
+    double sharedMs = (GetTickCount() - started) / 20000.0;
+    CHECK(wrong == 0);
+    CHECK(TakeServiceFailure() == nullptr);
+    CHECK(leaks.leaked() == 0);
+    // The same with an engine made for each run, as before: for the figure only.
+    started = GetTickCount();
+    for (int i = 0; i < 100; ++i) {
+        ReleaseScriptEngine();
+        if (std::string(ScriptEscape("a b").c_str()) != "a%20b") ++wrong;
+    }
+    MESSAGE("ms per script run: shared engine " << sharedMs << ", fresh engine " << (GetTickCount() - started) / 100.0);
+    CHECK(wrong == 0);
 }

@@ -4,10 +4,12 @@
 #include <string>
 
 #include "engine/crc32_rc4.h"
+#include "engine/service_failure.h"
 #include "runtime/library.h"
 #include "runtime/memory.h"
 #include "shell/command_queue.h"
 #include "shell/handlers.h"
+#include "shell/main_window.h"
 #include "shell/program.h"
 #include "shell/unit_access.h"
 #include "test_support.h"
@@ -30,4 +32,45 @@ TEST_CASE("a command that runs out of memory ends with a prompt, and the program
     wht::菜单_取crc32_被选择();
     ByteSetVar bytes = ToByteSet(std::string(1 << 20, 'a').c_str());
     CHECK(S(wht::ReadOutput()) == S(Crc32Hex(bytes)));
+}
+
+TEST_CASE("swap is all or nothing, whatever memory allows it") {
+    StartProgram();
+    const std::wstring a = std::wstring(40000, L'a') + L"中", b(50000, L'b');
+    int swapped = 0, kept = 0;
+    for (int step = 0; step < 48; ++step) {
+        wht::WriteInputWide(U(a));
+        wht::WriteOutputWide(U(b));
+        CountBlockBytes();
+        SetBlockBytesLimit(LiveBlockBytes() + step * 16 * 1024);
+        wht::超级按钮_交换上下_被单击();
+        SetBlockBytesLimit(0);
+        std::wstring in = W(wht::ReadInputWide()), out = W(wht::ReadOutputWide());
+        CAPTURE(step);
+        if (in == b && out == a) {
+            ++swapped;
+        } else {
+            CHECK(in == a);
+            CHECK(out == b);
+            CHECK(S(wht::ReadText(wht::k状态条1, wht::kPropStatusText)) == wht::kOutOfMemoryPrompt);
+            ++kept;
+        }
+    }
+    // Both ends were reached, so the limits in between tried every step of the swap.
+    CHECK(swapped > 0);
+    CHECK(kept > 0);
+}
+
+TEST_CASE("a failing system service is told where the command shows its prompt") {
+    StartProgram();
+    wht::WriteInput("keep");
+    for (wht::PromptPlace place : {wht::PromptPlace::kOutputBox, wht::PromptPlace::kStatusBar}) {
+        wht::WriteOutput("old");
+        wht::RunCommand([] { NoteServiceFailure("系统的脚本引擎"); }, place);
+        const std::string prompt = "提示：系统的脚本引擎出错，这项转换没能做完。输入框的内容没有改动。";
+        bool inBox = place == wht::PromptPlace::kOutputBox;
+        CHECK(S(wht::ReadOutput()) == (inBox ? prompt : "old"));
+        CHECK(S(wht::ReadText(wht::k状态条1, wht::kPropStatusText)) == (inBox ? "" : prompt));
+        CHECK(S(wht::ReadInput()) == "keep");
+    }
 }

@@ -341,6 +341,7 @@ LRESULT CALLBACK EditSubclass(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam,
         // No exception may leave a window procedure: text that does not fit in memory is
         // refused and the box keeps what it had.
         try {
+            AllocationFailureThrows refused;
             LRESULT handled = 0;
             if (unit->Intercept(msg, wParam, lParam, &handled)) return handled;
         } catch (...) {
@@ -451,6 +452,7 @@ bool EditBoxUnit::OnParentNotify(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT
             // Typing that grows the text past the bound makes the box a bounded one.
             if (!writing_ && !bounded_ && static_cast<size_t>(GetWindowTextLengthW(hwnd)) > kViewUnits) {
                 try {
+                    AllocationFailureThrows keepTyped;
                     SetContentW(ContentW());
                 } catch (...) {
                     RaiseUnitEvent(windowId, unitId, 0);
