@@ -15,14 +15,7 @@ ProgramDriver& Program() {
 
 namespace {
 void PutClipboard(const std::wstring& text) { REQUIRE(SetClipboardText(text)); }
-std::wstring TakeClipboard() {
-    if (!OpenClipboard(nullptr)) return L"";
-    HANDLE h = GetClipboardData(CF_UNICODETEXT);
-    std::wstring clip = h ? static_cast<const wchar_t*>(GlobalLock(h)) : L"";
-    if (h) GlobalUnlock(h);
-    CloseClipboard();
-    return clip;
-}
+std::wstring TakeClipboard() { return ClipboardText(); }
 }  // namespace
 
 // Every case starts from the same state: both boxes empty, the encoding group shown.

@@ -76,6 +76,15 @@ bool SetClipboardText(const std::wstring& text) {
     return true;
 }
 
+std::wstring ClipboardText() {
+    if (!WaitFor([] { return OpenClipboard(nullptr) != 0; }, 2000)) return L"";
+    HANDLE h = GetClipboardData(CF_UNICODETEXT);
+    std::wstring clip = h ? static_cast<const wchar_t*>(GlobalLock(h)) : L"";
+    if (h) GlobalUnlock(h);
+    CloseClipboard();
+    return clip;
+}
+
 std::wstring ProgramDriver::StatusText() const {
     HWND status = FindWindowExW(main_, nullptr, L"msctls_statusbar32", nullptr);
     // A status bar never given a text answers WM_GETTEXT with stray characters under Wine;

@@ -72,6 +72,8 @@ private:
 
 // Puts the text on the clipboard as Unicode text; false when the clipboard cannot be opened.
 bool SetClipboardText(const std::wstring& text);
+// The clipboard's Unicode text, or empty.
+std::wstring ClipboardText();
 
 std::wstring Wide(const std::string& gbk);
 std::string Gbk(const std::wstring& wide);
