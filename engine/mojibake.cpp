@@ -135,7 +135,9 @@ double UnitWeight(char16_t c) {
     if (Contains(u"，。、；：？！“”‘’（）《》「」『』【】…—·", c)) return 5;
     if (c >= 0xFF01 && c <= 0xFF5E) return 1;
     if (c >= 0x3000 && c <= 0x303F) return 0;
-    if ((c >= 0xE000 && c <= 0xF8FF) || c == 0xFFFD || IsHigh(c) || IsLow(c)) return -15;
+    // U+FFFD marks a character lost before: the report names it, the rest may still be right.
+    if (c == 0xFFFD) return -2;
+    if ((c >= 0xE000 && c <= 0xF8FF) || IsHigh(c) || IsLow(c)) return -15;
     if ((c >= 0x3400 && c <= 0x4DBF) || (c >= 0xF900 && c <= 0xFAFF)) return -6;
     // Accented Latin, Greek, Cyrillic, kana, bopomofo, box drawing and symbols: the pieces
     // garbled Chinese is made of.
@@ -205,28 +207,36 @@ std::vector<MojibakeCandidate> Search(const std::u16string& garbled) {
         }
     };
     add(garbled, nullptr, 0, false, 0);
-    bool ascii = std::all_of(garbled.begin(), garbled.end(), [](char16_t c) { return c < 0x80; });
-    for (int last = 0; last < kMojibakeStepCount; ++last) {
-        MojibakeStep s1 = kMojibakeSteps[last];
-        // ASCII reads the same in every coding but UTF-16.
-        if (ascii && s1.real != kCodingUtf16Le) continue;
-        std::u16string middle;
-        bool dropped1;
-        if (!Undo(garbled, s1, &middle, &dropped1)) continue;
-        MojibakeStep one[1] = {s1};
-        double cost1 = StepCost(s1, middle);
-        add(middle, one, 1, dropped1, cost1);
-        for (int first = 0; first < kMojibakeStepCount; ++first) {
-            MojibakeStep s0 = kMojibakeSteps[first];
-            if (Collapses(s0, s1)) continue;
-            std::u16string original;
-            bool dropped0;
-            if (!Undo(middle, s0, &original, &dropped0)) continue;
-            MojibakeStep two[2] = {s0, s1};
-            double cost = cost1 + StepCost(s0, original);
-            add(std::move(original), two, 2, dropped0 || dropped1, cost);
+    auto undoAll = [&](const std::u16string& text, bool cut) {
+        bool ascii = std::all_of(text.begin(), text.end(), [](char16_t c) { return c < 0x80; });
+        for (int last = 0; last < kMojibakeStepCount; ++last) {
+            MojibakeStep s1 = kMojibakeSteps[last];
+            // ASCII reads the same in every coding but UTF-16.
+            if (ascii && s1.real != kCodingUtf16Le) continue;
+            std::u16string middle;
+            bool dropped1;
+            if (!Undo(text, s1, &middle, &dropped1)) continue;
+            MojibakeStep one[1] = {s1};
+            double cost1 = StepCost(s1, middle);
+            add(middle, one, 1, cut || dropped1, cost1);
+            for (int first = 0; first < kMojibakeStepCount; ++first) {
+                MojibakeStep s0 = kMojibakeSteps[first];
+                if (Collapses(s0, s1)) continue;
+                std::u16string original;
+                bool dropped0;
+                if (!Undo(middle, s0, &original, &dropped0)) continue;
+                MojibakeStep two[2] = {s0, s1};
+                double cost = cost1 + StepCost(s0, original);
+                add(std::move(original), two, 2, cut || dropped0 || dropped1, cost);
+            }
         }
-    }
+    };
+    undoAll(garbled, false);
+    // A program that met an incomplete last character often wrote "?" or U+FFFD for it:
+    // without that mark the rest may undo exactly.
+    size_t n = garbled.size();
+    if (n >= 2 && (garbled[n - 1] == '?' || garbled[n - 1] == 0xFFFD) && garbled[n - 2] >= 0x80)
+        undoAll(garbled.substr(0, n - 1), true);
     // Sorting keeps the order of finding among equals: the steps' own order.
     std::stable_sort(found.begin(), found.end(), [](const MojibakeCandidate& a, const MojibakeCandidate& b) {
         if (a.score != b.score) return a.score > b.score;
