@@ -125,6 +125,8 @@ bool Contains(const char16_t* set, char16_t c) {
 bool IsAsciiLetter(char16_t c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
 
 double UnitWeight(char16_t c) {
+    // 锟 is hardly ever written but as the start of 锟斤拷, the GBK picture of U+FFFD.
+    if (c == 0x951F) return -15;
     if (c >= 0x4E00 && c <= 0x9FFF) return HanziWeight(c);
     if (c >= '0' && c <= '9') return 4;
     if (c == ' ') return 4;

@@ -35,7 +35,7 @@ TEST_CASE("garbled text of everyday life comes back, labelled by its chain") {
         {Misread(u"ä½\u00A0å¥½", utf8AsCp1252), u"你好", u"UTF-8被当成Windows-1252读，再以UTF-8存后被当成Windows-1252读"},
         {u"浣犲ソ鍚", u"你好", u"UTF-8被当成GBK读（末尾不完整的字符已舍去）"},  // 吗 lost its last byte
         {u"浣犲ソ锛屼笘鐣?", u"你好，世", u"UTF-8被当成GBK读（末尾不完整的字符已舍去）"},  // and here became "?"
-        {u"涓枃锟斤拷", u"中文\uFFFD\uFFFD", u"UTF-8被当成GBK读"},
+        {Misread(u"中文", {kCodingUtf8, kCodingGbk}) + u"锟斤拷", u"中文\uFFFD\uFFFD", u"UTF-8被当成GBK读"},
         {u"Hello, world", u"Hello, world", u"原文"},
         {u"中文", u"中文", u"原文"},
     };
