@@ -100,9 +100,9 @@ bool Undo(const std::u16string& text, MojibakeStep step, std::u16string* origina
 }
 
 // What undoing a step costs a candidate. Bytes of garbage are seldom valid UTF-8 several
-// characters running, so a UTF-8 reading that holds is evidence in itself, the more the
-// more of its characters took more than one byte; other code pages take
-// nearly any bytes and prove nothing. A handful of such characters is proof enough.
+// characters running, so a UTF-8 reading that holds is evidence in itself, and a handful of
+// characters that took more than one byte is proof enough; other code pages take nearly any
+// bytes and prove nothing.
 const double kStepPenalty = 1.5, kDroppedPenalty = 1.0, kUtf8Evidence = 4.0;
 double StepCost(MojibakeStep step, const std::u16string& original) {
     if (step.real != kCodingUtf8 || original.empty()) return kStepPenalty;
@@ -405,6 +405,7 @@ std::u16string LostTextNote(const std::u16string& text) {
 }
 
 std::u16string MojibakeReport(const std::u16string& garbled) {
+    if (garbled.empty()) return u"";
     std::vector<MojibakeCandidate> found = RecoverMojibake(garbled);
     std::u16string note = LostTextNote(garbled);
     // A lost part can also show only once the misreading over it is undone ("ï¿½" is U+FFFD).

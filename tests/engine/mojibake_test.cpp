@@ -115,6 +115,7 @@ TEST_CASE("what is lost for good is named in the first line") {
         {u"ï¿½ï¿½", u"提示：第1个字符起的“"},  // U+FFFD once more misread
         {u"你好吗?", u""},
         {u"烫手", u""},
+        {u"", u""},
     };
     for (const auto& row : rows) {
         CAPTURE(Utf8(row.garbled));
