@@ -7,7 +7,7 @@
 #include "runtime/dll_commands.h"
 #include "runtime/library.h"
 
-// One digit per code point from U+4E00 to U+9FFF, from 0 (rare) to 4 (most frequent);
+// One digit per code point from U+4E00 to U+9FFF, from 0 (rare) to 9 (most frequent);
 // generated at build time by tools/make_hanzi_tiers.py.
 extern const char kHanziTiers[];
 
@@ -93,17 +93,99 @@ bool EncodeExact(const std::u16string& text, MojibakeCoding coding, std::string*
     return DecodeAs(*bytes, coding) == text;
 }
 
+double UnitWeight(char16_t c);
+
+// The code point of one UTF-8 sequence of two to four bytes (already checked for its shape).
+uint32_t Utf8CodePoint(const std::string& seq) {
+    uint32_t cp = uint8_t(seq[0]) & (seq.size() == 2 ? 0x1F : seq.size() == 3 ? 0x0F : 0x07);
+    for (size_t k = 1; k < seq.size(); ++k) cp = (cp << 6) | (uint8_t(seq[k]) & 0x3F);
+    return cp;
+}
+
+// The weight of the character a complete UTF-8 sequence makes; none for a malformed one.
+const double kNoCharacter = -1e9;
+double SequenceWeight(const std::string& seq) {
+    uint32_t cp = Utf8CodePoint(seq);
+    bool valid = (seq.size() == 2 && cp >= 0x80) || (seq.size() == 3 && cp >= 0x800 && (cp < 0xD800 || cp > 0xDFFF)) ||
+                 (seq.size() == 4 && cp >= 0x10000 && cp <= 0x10FFFF);
+    return !valid ? kNoCharacter : cp < 0x10000 ? UnitWeight(char16_t(cp)) : -6;
+}
+
+// Text shown as Windows-1252 loses on its way through the clipboard and web pages what it
+// cannot show: the bytes 0x81, 0x8D, 0x8F, 0x90 and 0x9D (control characters) vanish and
+// U+00A0 becomes a plain space. In the bytes of such UTF-8 a sequence then lacks bytes
+// (anywhere after its lead) or ends in a space: put back what makes the likeliest
+// character. False when the bytes are not UTF-8 short of such losses, or when fewer
+// sequences came through whole than were mended.
+const char kVanishing[] = "\x81\x8D\x8F\x90\x9D";
+bool RestoreUtf8(const std::string& bytes, std::string* restored) {
+    restored->clear();
+    int whole = 0, mended = 0;
+    for (size_t i = 0; i < bytes.size();) {
+        uint8_t lead = uint8_t(bytes[i]);
+        size_t need = lead < 0x80 ? 0 : lead >= 0xC2 && lead <= 0xDF ? 1 : lead >= 0xE0 && lead <= 0xEF ? 2 : lead >= 0xF0 && lead <= 0xF4 ? 3 : 9;
+        if (need == 9) return false;
+        size_t have = 0;
+        while (have < need && i + 1 + have < bytes.size() && (uint8_t(bytes[i + 1 + have]) & 0xC0) == 0x80) ++have;
+        if (have == need) {
+            *restored += bytes.substr(i, 1 + have);
+            i += 1 + have;
+            whole += need > 0;
+            continue;
+        }
+        // The missing bytes in every place after the lead, each any of the vanishing ones.
+        size_t missing = need - have;
+        std::string head(1, char(lead)), cont = bytes.substr(i + 1, have), best;
+        double bestWeight = kNoCharacter;
+        int choices = missing == 1 ? 5 : missing == 2 ? 25 : 125;
+        for (unsigned mask = 0; mask < (1u << need); ++mask) {
+            if (static_cast<size_t>(__builtin_popcount(mask)) != missing) continue;
+            for (int pick = 0; pick < choices; ++pick) {
+                std::string seq = head;
+                for (size_t k = 0, c = 0, p = pick; k < need; ++k) {
+                    if (mask & (1u << k)) {
+                        seq += kVanishing[p % 5];
+                        p /= 5;
+                    } else {
+                        seq += cont[c++];
+                    }
+                }
+                double w = SequenceWeight(seq);
+                if (w > bestWeight) bestWeight = w, best = seq;
+            }
+        }
+        size_t used = 1 + have;
+        if (missing == 1 && i + used < bytes.size() && bytes[i + used] == ' ') {
+            std::string seq = head + cont + '\xA0';
+            double w = SequenceWeight(seq);
+            if (w != kNoCharacter && w >= bestWeight) bestWeight = w, best = seq, ++used;
+        }
+        if (bestWeight == kNoCharacter) return false;
+        *restored += best;
+        i += used;
+        ++mended;
+    }
+    return mended > 0 && whole > 0 && 2 * whole >= mended;
+}
+
 // Undoes one misreading: the bytes the text was shown from, read as what they really were.
-bool Undo(const std::u16string& text, MojibakeStep step, std::u16string* original, bool* dropped) {
+// A UTF-8 text shown as a Western code page may have its lost bytes put back (*restored).
+bool Undo(const std::u16string& text, MojibakeStep step, std::u16string* original, bool* dropped, bool* restored = nullptr) {
     std::string bytes;
-    return EncodeExact(text, step.shownAs, &bytes) && DecodeExact(bytes, step.real, original, dropped);
+    if (!EncodeExact(text, step.shownAs, &bytes)) return false;
+    if (DecodeExact(bytes, step.real, original, dropped)) return true;
+    std::string mended;
+    if (!restored || step.real != kCodingUtf8 || (step.shownAs != kCodingCp1252 && step.shownAs != kCodingLatin1) ||
+        !RestoreUtf8(bytes, &mended) || !DecodeExact(mended, kCodingUtf8, original, dropped))
+        return false;
+    return *restored = true;
 }
 
 // What undoing a step costs a candidate. Bytes of garbage are seldom valid UTF-8 several
 // characters running, so a UTF-8 reading that holds is evidence in itself, and a handful of
 // characters that took more than one byte is proof enough; other code pages take nearly any
 // bytes and prove nothing.
-const double kStepPenalty = 1.5, kDroppedPenalty = 1.0, kUtf8Evidence = 4.0;
+const double kStepPenalty = 1.5, kDroppedPenalty = 1.0, kRestoredPenalty = 1.0, kUtf8Evidence = 4.0;
 double StepCost(MojibakeStep step, const std::u16string& original) {
     if (step.real != kCodingUtf8 || original.empty()) return kStepPenalty;
     double multibyte = double(std::count_if(original.begin(), original.end(), [](char16_t c) { return c >= 0x80; }));
@@ -112,7 +194,7 @@ double StepCost(MojibakeStep step, const std::u16string& original) {
 
 // ---- How much a text looks like text: the mean weight of its units.
 double HanziWeight(char16_t c) {
-    static const double tiers[5] = {-3, 3, 9, 13, 16};
+    static const double tiers[10] = {-3, 3, 9, 12, 12.5, 13, 14, 15, 16, 17};
     return tiers[kHanziTiers[c - 0x4E00] - '0'];
 }
 
@@ -180,6 +262,7 @@ std::u16string Label(const MojibakeCandidate& c) {
     if (c.stepCount == 2)
         label += std::u16string(u"，再以") + CodingName(c.steps[1].real) + u"存后被当成" + CodingName(c.steps[1].shownAs) + u"读";
     if (c.droppedTail) label += u"（末尾不完整的字符已舍去）";
+    if (c.restored) label += u"（复制时丢失的字节按最常用的字猜补，个别字可能有误）";
     return label;
 }
 
@@ -196,10 +279,10 @@ const size_t kWholeCandidates = 8;
 std::vector<MojibakeCandidate> Search(const std::u16string& garbled) {
     std::vector<MojibakeCandidate> found;
     std::unordered_map<std::u16string, size_t> seen;
-    auto add = [&](std::u16string text, const MojibakeStep* steps, int count, bool dropped, double cost) {
-        MojibakeCandidate c{std::move(text), u"", {}, count, dropped, 0};
+    auto add = [&](std::u16string text, const MojibakeStep* steps, int count, bool dropped, bool restored, double cost) {
+        MojibakeCandidate c{std::move(text), u"", {}, count, dropped, restored, 0};
         for (int i = 0; i < count; ++i) c.steps[i] = steps[i];
-        c.score = Plausibility(c.text) - cost - (dropped ? kDroppedPenalty : 0);
+        c.score = Plausibility(c.text) - cost - (dropped ? kDroppedPenalty : 0) - (restored ? kRestoredPenalty : 0);
         auto at = seen.find(c.text);
         if (at == seen.end()) {
             seen.emplace(c.text, found.size());
@@ -208,7 +291,7 @@ std::vector<MojibakeCandidate> Search(const std::u16string& garbled) {
             found[at->second] = std::move(c);
         }
     };
-    add(garbled, nullptr, 0, false, 0);
+    add(garbled, nullptr, 0, false, false, 0);
     auto undoAll = [&](const std::u16string& text, bool cut) {
         bool ascii = std::all_of(text.begin(), text.end(), [](char16_t c) { return c < 0x80; });
         for (int last = 0; last < kMojibakeStepCount; ++last) {
@@ -216,20 +299,20 @@ std::vector<MojibakeCandidate> Search(const std::u16string& garbled) {
             // ASCII reads the same in every coding but UTF-16.
             if (ascii && s1.real != kCodingUtf16Le) continue;
             std::u16string middle;
-            bool dropped1;
-            if (!Undo(text, s1, &middle, &dropped1)) continue;
+            bool dropped1, restored1 = false;
+            if (!Undo(text, s1, &middle, &dropped1, &restored1)) continue;
             MojibakeStep one[1] = {s1};
             double cost1 = StepCost(s1, middle);
-            add(middle, one, 1, cut || dropped1, cost1);
+            add(middle, one, 1, cut || dropped1, restored1, cost1);
             for (int first = 0; first < kMojibakeStepCount; ++first) {
                 MojibakeStep s0 = kMojibakeSteps[first];
                 if (Collapses(s0, s1)) continue;
                 std::u16string original;
-                bool dropped0;
-                if (!Undo(middle, s0, &original, &dropped0)) continue;
+                bool dropped0, restored0 = false;
+                if (!Undo(middle, s0, &original, &dropped0, &restored0)) continue;
                 MojibakeStep two[2] = {s0, s1};
                 double cost = cost1 + StepCost(s0, original);
-                add(std::move(original), two, 2, cut || dropped0 || dropped1, cost);
+                add(std::move(original), two, 2, cut || dropped0 || dropped1, restored0 || restored1, cost);
             }
         }
     };
@@ -248,16 +331,18 @@ std::vector<MojibakeCandidate> Search(const std::u16string& garbled) {
 }
 
 // The whole text undone along a candidate's chain.
-bool UndoChain(const std::u16string& garbled, const MojibakeCandidate& c, std::u16string* text, bool* dropped) {
-    *text = garbled;
-    *dropped = false;
-    for (int i = c.stepCount - 1; i >= 0; --i) {
+bool UndoChain(const std::u16string& garbled, MojibakeCandidate* c) {
+    std::u16string text = garbled;
+    c->droppedTail = c->restored = false;
+    for (int i = c->stepCount - 1; i >= 0; --i) {
         std::u16string next;
-        bool cut;
-        if (!Undo(*text, c.steps[i], &next, &cut)) return false;
-        *text = std::move(next);
-        *dropped = *dropped || cut;
+        bool cut, restored = false;
+        if (!Undo(text, c->steps[i], &next, &cut, &restored)) return false;
+        text = std::move(next);
+        c->droppedTail = c->droppedTail || cut;
+        c->restored = c->restored || restored;
     }
+    c->text = std::move(text);
     return true;
 }
 
@@ -365,11 +450,7 @@ std::vector<MojibakeCandidate> RecoverMojibake(const std::u16string& garbled) {
         std::vector<MojibakeCandidate> ranked = Search(garbled.substr(0, cut));
         for (MojibakeCandidate& c : ranked) {
             if (found.size() == kWholeCandidates) break;
-            bool dropped;
-            if (UndoChain(garbled, c, &c.text, &dropped)) {
-                c.droppedTail = dropped;
-                found.push_back(std::move(c));
-            }
+            if (UndoChain(garbled, &c)) found.push_back(std::move(c));
         }
     }
     for (MojibakeCandidate& c : found) c.label = Label(c);

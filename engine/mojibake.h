@@ -27,6 +27,7 @@ struct MojibakeCandidate {
     MojibakeStep steps[2];    // in the order they happened
     int stepCount;            // 0 for the input itself
     bool droppedTail;         // an incomplete last character was left out
+    bool restored;            // bytes lost on the way (a Western code page's invisible ones) put back
     double score;
 };
 

@@ -2,8 +2,7 @@
 """Writes the table that tells the garbled-text recovery how usual each Chinese character is.
 
 One digit per code point from U+4E00 to U+9FFF:
-  4  among the most frequent characters of running text (simplified or traditional form),
-  3  frequent,
+  3-9  frequent in running text (simplified or traditional form), 9 the most frequent,
   2  common: GB2312 level 1 (lead bytes 0xB0-0xD7) or the BIG5 common level (0xA440-0xC67E),
   1  in GB2312 level 2 or the BIG5 second level,
   0  anything else.
@@ -18,7 +17,15 @@ import os
 import re
 
 FIRST, LAST = 0x4E00, 0x9FFF
-MOST_FREQUENT, FREQUENT = 600, 1800
+# Upper rank bounds of the frequency levels 9, 8, ..., 3.
+RANKS = (100, 250, 500, 800, 1200, 1800, 2500)
+
+
+def frequency_level(rank):
+    for i, bound in enumerate(RANKS):
+        if rank < bound:
+            return 9 - i
+    return 0
 
 
 def unihan(path, fields):
@@ -75,9 +82,9 @@ def main():
     ranked = sorted(counts, key=lambda c: (-counts[c], c))
     level = {}
     for i, c in enumerate(ranked):
-        level[c] = 4 if i < MOST_FREQUENT else 3 if i < FREQUENT else 0
+        level[c] = frequency_level(i)
     for c, f in usenet.items():
-        level[c] = max(level.get(c, 0), 4 if f == 1 else 3 if f == 2 else 0)
+        level[c] = max(level.get(c, 0), 7 if f == 1 else 5 if f == 2 else 0)
     # A frequent character is frequent in either script.
     for c in list(level):
         for v in variants.get(c, ()):
@@ -89,7 +96,7 @@ def main():
         if c in gb1 or c in big5_common:
             d = max(2, level.get(c, 0))
         elif c in gb2 or c in big5_second:
-            d = max(1, min(level.get(c, 0), 3))
+            d = max(1, min(level.get(c, 0), 4))
         else:
             d = 0
         digits.append(str(d))
