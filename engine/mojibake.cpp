@@ -115,10 +115,13 @@ double SequenceWeight(const std::string& seq) {
 // cannot show: the bytes 0x81, 0x8D, 0x8F, 0x90 and 0x9D (control characters) vanish and
 // U+00A0 becomes a plain space. In the bytes of such UTF-8 a sequence then lacks bytes
 // (anywhere after its lead) or ends in a space: put back what makes the likeliest
-// character. False when the bytes are not UTF-8 short of such losses, or when fewer
-// sequences came through whole than were mended.
+// character. False when the bytes are not UTF-8 short of such losses, or when more than
+// twice as many sequences were mended as came through whole.
 const char kVanishing[] = "\x81\x8D\x8F\x90\x9D";
-bool RestoreUtf8(const std::string& bytes, std::string* restored) {
+//
+// A GBK or BIG5 reader meets a lone lead byte where a run of UTF-8 ends before a byte below
+// 0x40 and writes "?" for it: there the last byte of a sequence is lost and a "?" follows.
+bool RestoreUtf8(const std::string& bytes, bool questions, std::string* restored) {
     restored->clear();
     int whole = 0, mended = 0;
     for (size_t i = 0; i < bytes.size();) {
@@ -133,32 +136,42 @@ bool RestoreUtf8(const std::string& bytes, std::string* restored) {
             whole += need > 0;
             continue;
         }
-        // The missing bytes in every place after the lead, each any of the vanishing ones.
-        size_t missing = need - have;
         std::string head(1, char(lead)), cont = bytes.substr(i + 1, have), best;
         double bestWeight = kNoCharacter;
-        int choices = missing == 1 ? 5 : missing == 2 ? 25 : 125;
-        for (unsigned mask = 0; mask < (1u << need); ++mask) {
-            if (static_cast<size_t>(__builtin_popcount(mask)) != missing) continue;
-            for (int pick = 0; pick < choices; ++pick) {
-                std::string seq = head;
-                for (size_t k = 0, c = 0, p = pick; k < need; ++k) {
-                    if (mask & (1u << k)) {
-                        seq += kVanishing[p % 5];
-                        p /= 5;
-                    } else {
-                        seq += cont[c++];
-                    }
-                }
-                double w = SequenceWeight(seq);
-                if (w > bestWeight) bestWeight = w, best = seq;
+        size_t used = 1 + have, missing = need - have;
+        if (questions) {
+            // A GBK or BIG5 reader wrote "?" for the last byte of the sequence: any
+            // continuation byte.
+            if (missing != 1 || i + used >= bytes.size() || bytes[i + used] != '?') return false;
+            for (int b = 0x80; b <= 0xBF; ++b) {
+                double w = SequenceWeight(head + cont + char(b));
+                if (w > bestWeight) bestWeight = w, best = head + cont + char(b);
             }
-        }
-        size_t used = 1 + have;
-        if (missing == 1 && i + used < bytes.size() && bytes[i + used] == ' ') {
-            std::string seq = head + cont + '\xA0';
-            double w = SequenceWeight(seq);
-            if (w != kNoCharacter && w >= bestWeight) bestWeight = w, best = seq, ++used;
+            ++used;
+        } else {
+            // The missing bytes in every place after the lead, each any of the vanishing ones.
+            int choices = missing == 1 ? 5 : missing == 2 ? 25 : 125;
+            for (unsigned mask = 0; mask < (1u << need); ++mask) {
+                if (static_cast<size_t>(__builtin_popcount(mask)) != missing) continue;
+                for (int pick = 0; pick < choices; ++pick) {
+                    std::string seq = head;
+                    for (size_t k = 0, c = 0, p = pick; k < need; ++k) {
+                        if (mask & (1u << k)) {
+                            seq += kVanishing[p % 5];
+                            p /= 5;
+                        } else {
+                            seq += cont[c++];
+                        }
+                    }
+                    double w = SequenceWeight(seq);
+                    if (w > bestWeight) bestWeight = w, best = seq;
+                }
+            }
+            if (missing == 1 && i + used < bytes.size() && bytes[i + used] == ' ') {
+                std::string seq = head + cont + '\xA0';
+                double w = SequenceWeight(seq);
+                if (w != kNoCharacter && w >= bestWeight) bestWeight = w, best = seq, ++used;
+            }
         }
         if (bestWeight == kNoCharacter) return false;
         *restored += best;
@@ -169,14 +182,15 @@ bool RestoreUtf8(const std::string& bytes, std::string* restored) {
 }
 
 // Undoes one misreading: the bytes the text was shown from, read as what they really were.
-// A UTF-8 text shown as a Western code page may have its lost bytes put back (*restored).
+// A UTF-8 text may have the bytes its reader lost put back (*restored).
 bool Undo(const std::u16string& text, MojibakeStep step, std::u16string* original, bool* dropped, bool* restored = nullptr) {
     std::string bytes;
     if (!EncodeExact(text, step.shownAs, &bytes)) return false;
     if (DecodeExact(bytes, step.real, original, dropped)) return true;
     std::string mended;
-    if (!restored || step.real != kCodingUtf8 || (step.shownAs != kCodingCp1252 && step.shownAs != kCodingLatin1) ||
-        !RestoreUtf8(bytes, &mended) || !DecodeExact(mended, kCodingUtf8, original, dropped))
+    bool western = step.shownAs == kCodingCp1252 || step.shownAs == kCodingLatin1;
+    if (!restored || step.real != kCodingUtf8 || step.shownAs == kCodingUtf16Le ||
+        !RestoreUtf8(bytes, !western, &mended) || !DecodeExact(mended, kCodingUtf8, original, dropped))
         return false;
     return *restored = true;
 }
@@ -262,7 +276,7 @@ std::u16string Label(const MojibakeCandidate& c) {
     if (c.stepCount == 2)
         label += std::u16string(u"，再以") + CodingName(c.steps[1].real) + u"存后被当成" + CodingName(c.steps[1].shownAs) + u"读";
     if (c.droppedTail) label += u"（末尾不完整的字符已舍去）";
-    if (c.restored) label += u"（复制时丢失的字节按最常用的字猜补，个别字可能有误）";
+    if (c.restored) label += u"（丢失的字节按最常用的字猜补，个别字可能有误）";
     return label;
 }
 

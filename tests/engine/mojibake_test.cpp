@@ -32,11 +32,10 @@ TEST_CASE("garbled text of everyday life comes back, labelled by its chain") {
         {u"浣犲ソ", u"你好", u"UTF-8被当成GBK读"},
         {u"ÄãºÃ", u"你好", u"GBK被当成Windows-1252读"},
         {u"ä½\u00A0å¥½", u"你好", u"UTF-8被当成Windows-1252读"},
-        {u"ä½ å¥½", u"你好", u"UTF-8被当成Windows-1252读（复制时丢失的字节按最常用的字猜补，个别字可能有误）"},
-        {u"\u00E4\u00B8\u00E5\u00AD\u02DC\u00E5\u0153\u00A8", u"不存在", u"UTF-8被当成Windows-1252读（复制时丢失的字节按最常用的字猜补，个别字可能有误）"},
+        {u"ä½ å¥½", u"你好", u"UTF-8被当成Windows-1252读（丢失的字节按最常用的字猜补，个别字可能有误）"},
+        {u"\u00E4\u00B8\u00E5\u00AD\u02DC\u00E5\u0153\u00A8", u"不存在", u"UTF-8被当成Windows-1252读（丢失的字节按最常用的字猜补，个别字可能有误）"},
         {Misread(u"ä½\u00A0å¥½", utf8AsCp1252), u"你好", u"UTF-8被当成Windows-1252读，再以UTF-8存后被当成Windows-1252读"},
         {u"浣犲ソ鍚", u"你好", u"UTF-8被当成GBK读（末尾不完整的字符已舍去）"},  // 吗 lost its last byte
-        {u"浣犲ソ锛屼笘鐣?", u"你好，世", u"UTF-8被当成GBK读（末尾不完整的字符已舍去）"},  // and here became "?"
         {Misread(u"中文", {kCodingUtf8, kCodingGbk}) + u"锟斤拷", u"中文\uFFFD\uFFFD", u"UTF-8被当成GBK读"},
         {u"Hello, world", u"Hello, world", u"原文"},
         {u"中文", u"中文", u"原文"},
@@ -81,20 +80,31 @@ TEST_CASE("corpus: every chain of one or two misreadings is undone, plain text r
     std::printf("all chains: %d of %d best candidates are the original\n", totalRight, total);
     CHECK(totalRight >= 0.97 * total);
     const std::u16string lostMarks[] = {u"\uFFFD", u"锟斤拷", u"?"};
-    int pasted = 0, pastedRight = 0;
+    int pasted = 0, pastedRight = 0, questioned = 0, questionedRight = 0;
+    // Bytes lost are guessed: count the characters that came back right, in order (the
+    // longest common subsequence), as a character swallowed with a lost byte shifts the rest.
+    auto guessed = [](const std::u16string& text, const std::u16string& garbled, int* n, int* right) {
+        std::u16string back = Best(garbled);
+        std::vector<std::vector<int>> common(text.size() + 1, std::vector<int>(back.size() + 1, 0));
+        for (size_t a = 1; a <= text.size(); ++a)
+            for (size_t b = 1; b <= back.size(); ++b)
+                common[a][b] = text[a - 1] == back[b - 1] ? common[a - 1][b - 1] + 1 : std::max(common[a - 1][b], common[a][b - 1]);
+        *n += int(text.size());
+        *right += common[text.size()][back.size()];
+    };
     for (int i = 0; i < kMojibakeCorpusSize; ++i) {
         std::u16string text = kMojibakeCorpus[i] + 1;
         ++plain;
         plainFirst += Best(text) == text;
         if (kMojibakeCorpus[i][0] == u'E') continue;
         // UTF-8 shown as Windows-1252 and copied from a web page: the invisible characters
-        // gone, U+00A0 a plain space.
+        // gone, U+00A0 a plain space. UTF-8 read as GBK: "?" for a lone lead byte.
         std::u16string shown = Misread(text, {kCodingUtf8, kCodingCp1252}), copied;
         for (char16_t c : shown)
             if (std::u16string(u"\u0081\u008D\u008F\u0090\u009D").find(c) == std::u16string::npos) copied += c == 0xA0 ? u' ' : c;
-        // The lost bytes are guessed: count the characters that came back right.
-        std::u16string back = Best(copied);
-        for (size_t k = 0; copied != shown && k < text.size(); ++k, ++pasted) pastedRight += k < back.size() && back[k] == text[k];
+        if (copied != shown) guessed(text, copied, &pasted, &pastedRight);
+        std::u16string asGbk = Misread(text, {kCodingUtf8, kCodingGbk});
+        if (EncodeAs(asGbk, kCodingGbk) != EncodeAs(text, kCodingUtf8)) guessed(text, asGbk, &questioned, &questionedRight);
         // Characters lost on the way: GBK read as UTF-8, that saved as UTF-8 and read as GBK,
         // and text saved in a code page without Chinese.
         std::u16string asUtf8 = Misread(text, {kCodingGbk, kCodingUtf8});
@@ -109,8 +119,10 @@ TEST_CASE("corpus: every chain of one or two misreadings is undone, plain text r
             if (!noted) MESSAGE("no note for " << Utf8(kinds[k]));
         }
     }
-    std::printf("plain text first: %d of %d; lost text noted: %d of %d; characters right after a copy from a web page: %d of %d\n", plainFirst, plain, lostNoted, lost, pastedRight, pasted);
-    CHECK(pastedRight >= 0.8 * pasted);
+    std::printf("plain text first: %d of %d; lost text noted: %d of %d; characters right after a copy from a web page: %d of %d, after a lossy GBK reading: %d of %d\n",
+                plainFirst, plain, lostNoted, lost, pastedRight, pasted, questionedRight, questioned);
+    CHECK(pastedRight >= 0.85 * pasted);
+    CHECK(questionedRight >= 0.85 * questioned);
     CHECK(plainFirst >= 0.99 * plain);
     CHECK(lostNoted == lost);
 }
