@@ -14,6 +14,7 @@
 #include "engine/crc32_rc4.h"
 #include "engine/digests.h"
 #include "engine/digits.h"
+#include "engine/mojibake.h"
 #include "engine/progress.h"
 #include "engine/script_escape.h"
 #include "engine/url_codec.h"
@@ -359,6 +360,8 @@ void 菜单_取crc32_被选择() { RunCommand([] { BytesToText(Crc32Hex); }); }
 
 void 菜单_一键编码_被选择() { RunCommand([] { UnitsToUnits(OneClickEncodeUnits); }); }
 void 菜单_一键解码_被选择() { RunCommand([] { UnitsToUnits(OneClickDecodeUnits); }); }
+// Works on the box's units: garbled text is mostly made of characters GBK cannot hold.
+void 菜单_乱码恢复_被选择() { RunCommand([] { UnitsToUnits(MojibakeReportUnits); }); }
 
 // The output box stays as it is whatever happens: a prompt goes to the status bar.
 void 菜单_复制_被选择() {

@@ -144,6 +144,26 @@ TEST_CASE("every conversion of the pop-up menus writes its result into the outpu
     }
 }
 
+TEST_CASE("乱码恢复 lists the candidates best first, a lost part named above them") {
+    const struct {
+        const wchar_t* input;
+        const wchar_t* firstLine;
+    } cases[] = {
+        {L"ä½\u00A0å¥½", L"UTF-8被当成Windows-1252读： 你好"},
+        {L"浣犲ソ锟斤拷", L"提示：第4个字符起的“锟斤拷”无法恢复：这是替换字符U+FFFD的UTF-8字节被当成GBK读的样子，原来的字在更早的一次转换中已被替换掉。"},
+        {L"纯文本", L"原文： 纯文本"},
+    };
+    ProgramDriver& p = Fresh();
+    for (const auto& c : cases) {
+        p.SetInputWide(c.input);
+        p.Menu("乱码恢复");
+        std::wstring out = p.OutputWide();
+        CHECK(Gbk(out.substr(0, out.find(L"\r\n"))) == Gbk(c.firstLine));
+        CHECK(out.size() >= 2);
+        CHECK(p.InputWide() == c.input);
+    }
+}
+
 TEST_CASE("the number-base radio boxes run the calculator and leave the caret in the input") {
     ProgramDriver& p = Fresh();
     p.Click(ids::按钮_进制计算);

@@ -17,10 +17,11 @@ const char* const kMenuCaptions[] = {
     "北京时间一格林威治", "格林威治一北京", "菜单_文汇通2", "ansi一usc2", "usc2一ansi", "-", "GB2312一UTF8",
     "UTF8一GB2312", "-", "Ansi一Unicode", "Unicode一Ansi", "Ansi一Unicode_str", "Unicode_str一Ansi", "-",
     "Unicode一UTF8", "UTF8一Unicode", "菜单_取哈希值", "取MD2", "取MD4", "取MD5", "取MD5(中文)", "取sha1",
-    "取sha256", "取sha512", "取crc32", "菜单_一键解码", "一键编码(&B)", "一键解码(&J)", "菜单_快捷", "复制",
+    "取sha256", "取sha512", "取crc32", "菜单_一键解码", "一键编码(&B)", "一键解码(&J)", "乱码恢复", "菜单_快捷", "复制",
     "粘贴", "清空", "菜单_列表", "复制密文", "复制全部", "-", "双击可切换",
 };
-static_assert(sizeof(kMenuCaptions) / sizeof(kMenuCaptions[0]) == 64, "64 menu items");
+const int kMenuCount = sizeof(kMenuCaptions) / sizeof(kMenuCaptions[0]);
+static_assert(kMenuCount == 65, "65 menu items");
 
 struct Search {
     int id;
@@ -58,7 +59,7 @@ BOOL CALLBACK FindInProcess(HWND w, LPARAM p) {
 }  // namespace
 
 int MenuCommand(const char* caption) {
-    for (int i = 0; i < 64; ++i)
+    for (int i = 0; i < kMenuCount; ++i)
         if (strcmp(kMenuCaptions[i], caption) == 0) return 20000 + i;
     return -1;
 }

@@ -15,6 +15,7 @@
 #include "engine/crc32_rc4.h"
 #include "engine/digests.h"
 #include "engine/digits.h"
+#include "engine/mojibake.h"
 #include "engine/script_escape.h"
 #include "engine/url_codec.h"
 #include "runtime/command_args.h"
@@ -358,6 +359,7 @@ const std::vector<RoutineEntry>& Routines() {
         {"取crc32", Family::kPlain, BytesToText<Crc32Hex>, nullptr, false, 1},
         {"一键编码(&B)", Family::kPlain, nullptr, UnitsToUnits<OneClickEncodeUnits>, true, 50},
         {"一键解码(&J)", Family::kPercent, nullptr, UnitsToUnits<OneClickDecodeUnits>, true, 50},
+        {"乱码恢复", Family::kPlain, nullptr, UnitsToUnits<MojibakeReportUnits>, true, 5},
         {"二进制", Family::kNumber, Calculator<2>, nullptr, false, 1},
         {"八进制", Family::kNumber, Calculator<8>, nullptr, false, 1},
         {"十进制", Family::kNumber, Calculator<10>, nullptr, false, 1},
