@@ -90,6 +90,8 @@ uint32_t Crc32Folded(uint32_t crc, const uint8_t* p, size_t n) {
     return static_cast<uint32_t>(_mm_extract_epi32(_mm_xor_si128(x, t), 1));
 }
 
+}  // namespace
+
 uint32_t Crc32Update(uint32_t crc, const uint8_t* p, size_t n) {
     static const bool folding = HasCarrylessMultiply();
     if (folding && n >= 64) {
@@ -100,7 +102,8 @@ uint32_t Crc32Update(uint32_t crc, const uint8_t* p, size_t n) {
     }
     return Crc32Slices(crc, p, n);
 }
-}  // namespace
+
+TextVar Crc32Text(uint32_t crc) { return ToHexText(static_cast<int32_t>(~crc)); }
 
 TextVar Crc32Hex(const ByteSetVar& data) {
     int32_t n = ByteSetLength(data);
@@ -113,7 +116,7 @@ TextVar Crc32Hex(const ByteSetVar& data) {
         done += block;
         ReportProgress(done, n);
     }
-    return ToHexText(static_cast<int32_t>(~crc));
+    return Crc32Text(crc);
 }
 
 ByteSetVar Rc4Crypt(const ByteSetVar& data, const char* key) {

@@ -172,6 +172,54 @@ TextVar Md5Utf8HexUnits(const ByteSetVar& units) {
     return ToLower(LegacyHex(session, 16));
 }
 
+class DigestStream::Session : public HashSession {
+public:
+    using HashSession::HashSession;
+};
+
+DigestStream::DigestStream(DigestKind kind) : kind_(kind) {
+    switch (kind) {
+    case DigestKind::kMd2: session_ = new Session(kLegacyService, kProvRsaFull, kCalgMd2); break;
+    case DigestKind::kMd4: session_ = new Session(kLegacyService, kProvRsaFull, kCalgMd4); break;
+    case DigestKind::kMd5: session_ = new Session(kLegacyService, kProvRsaFull, kCalgMd5); break;
+    case DigestKind::kSha1: session_ = new Session(kLegacyService, kProvRsaFull, kCalgSha1); break;
+    case DigestKind::kSha256: session_ = new Session(kShaService, kProvRsaAes, kCalgSha256); break;
+    case DigestKind::kSha512: session_ = new Session(kShaService, kProvRsaAes, kCalgSha512); break;
+    case DigestKind::kCrc32: break;
+    }
+}
+
+DigestStream::~DigestStream() { delete session_; }
+
+void DigestStream::Add(const uint8_t* bytes, size_t count) {
+    if (count == 0) return;
+    fed_ = true;
+    if (!session_) {
+        crc_ = Crc32Update(crc_, bytes, count);
+        return;
+    }
+    for (size_t done = 0; done < count && session_->ok(); done += kHashSlice) {
+        size_t left = count - done;
+        session_->Add(bytes + done, static_cast<int32_t>(left < size_t(kHashSlice) ? left : kHashSlice));
+    }
+}
+
+TextVar DigestStream::Text() {
+    if (!session_) return fed_ ? Crc32Text(crc_) : TextVar();
+    if (!fed_) session_->Add(&kNoByte, 0);
+    switch (kind_) {
+    case DigestKind::kMd2:
+    case DigestKind::kMd4:
+    case DigestKind::kMd5: return ToLower(LegacyHex(*session_, 16));
+    case DigestKind::kSha1: return ToLower(LegacyHex(*session_, 20));
+    default: break;
+    }
+    uint8_t digest[64];
+    uint32_t n = sizeof digest;
+    if (!session_->Value(digest, &n)) return TextVar();
+    return TrimSpaces(HexDigits(digest, static_cast<int32_t>(n), kLowerDigits));
+}
+
 DigestBlockTexts DigestBlock(const char* text) {
     ByteSetVar bytes = ToByteSet(text);
     DigestBlockTexts block;

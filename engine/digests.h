@@ -19,6 +19,27 @@ TextVar Sha1Hex(const ByteSetVar& data);
 TextVar Sha256Hex(const ByteSetVar& data);
 TextVar Sha512Hex(const ByteSetVar& data);
 
+// A digest of bytes fed a slice at a time, for data never held whole (a file of any size).
+// Text gives what the routine above of the same name gives for all the bytes fed.
+enum class DigestKind { kMd2, kMd4, kMd5, kSha1, kSha256, kSha512, kCrc32 };
+class DigestStream {
+public:
+    explicit DigestStream(DigestKind kind);
+    ~DigestStream();
+    DigestStream(const DigestStream&) = delete;
+    DigestStream& operator=(const DigestStream&) = delete;
+    void Add(const uint8_t* bytes, size_t count);
+    // Once, after the last Add; empty when the system's service failed.
+    TextVar Text();
+
+private:
+    class Session;
+    DigestKind kind_;
+    Session* session_ = nullptr;
+    uint32_t crc_ = 0xFFFFFFFFu;
+    bool fed_ = false;
+};
+
 // MD5 of the text's UTF-8 bytes.
 TextVar Md5Utf8Hex(const char* text);
 // The same on UTF-16 units, which it wraps.
