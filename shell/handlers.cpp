@@ -227,6 +227,7 @@ bool RemoveLineBreaks(const ByteSetVar& units, ByteSetVar* joined) {
 void 主窗口_创建完毕() {
     WriteBool(k分组框_转大小写, kPropVisible, false);
     WriteBool(k分组框_进制计算, kPropVisible, false);
+    AcceptDroppedFiles();
 }
 
 // While a command runs (a conversion letting messages through), the window stays until it

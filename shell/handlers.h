@@ -6,6 +6,9 @@ namespace wht {
 // The main window.
 void 主窗口_创建完毕();
 void 主窗口_可否被关闭();
+void 主窗口_文件被拖入();
+// Lets the main window and every unit in it take dropped files.
+void AcceptDroppedFiles();
 
 // Buttons and super buttons.
 void 按钮_编码处理_被单击();
@@ -35,6 +38,9 @@ void 单选框_字母转小写_被单击();
 void 单选框_数字转大写_被单击();
 
 // Menu items.
+void 菜单_打开_被选择();
+void 菜单_保存结果_被选择();
+void 菜单_文件哈希_被选择();
 void 菜单_作者_被选择();
 void 菜单_URL加密GBK_被选择();
 void 菜单_URL解密GBK_被选择();

@@ -37,9 +37,23 @@ void WriteBytes(uint32_t unit, int32_t property, const ByteSetVar& bytes) {
 TextVar ReadInput() { return ReadText(k编辑框_QZ输入, kPropContent); }
 TextVar ReadOutput() { return ReadText(k编辑框_357输出, kPropContent); }
 void WriteInput(const char* text) { WriteText(k编辑框_QZ输入, kPropContent, text); }
-void WriteOutput(const char* text) { WriteText(k编辑框_357输出, kPropContent, text); }
+namespace {
+// The GBK text last written into the output box: bytes that GBK decoding does not give back
+// whole (a lone lead byte, 0x80) survive here for a save as GBK.
+TextVar g_outputGbk;
+}  // namespace
+
+void WriteOutput(const char* text) {
+    g_outputGbk = TextVar();
+    WriteText(k编辑框_357输出, kPropContent, text);
+    g_outputGbk = JoinTexts({text ? text : ""});
+}
+TextVar LastOutputGbk() { return JoinTexts({g_outputGbk.c_str()}); }
 ByteSetVar ReadInputWide() { return ReadBytes(k编辑框_QZ输入, kPropContentWide); }
 ByteSetVar ReadOutputWide() { return ReadBytes(k编辑框_357输出, kPropContentWide); }
 void WriteInputWide(const ByteSetVar& units) { WriteBytes(k编辑框_QZ输入, kPropContentWide, units); }
-void WriteOutputWide(const ByteSetVar& units) { WriteBytes(k编辑框_357输出, kPropContentWide, units); }
+void WriteOutputWide(const ByteSetVar& units) {
+    g_outputGbk = TextVar();
+    WriteBytes(k编辑框_357输出, kPropContentWide, units);
+}
 }  // namespace wht

@@ -25,4 +25,7 @@ ByteSetVar ReadInputWide();
 ByteSetVar ReadOutputWide();
 void WriteInputWide(const ByteSetVar& units);
 void WriteOutputWide(const ByteSetVar& units);
+// The GBK text last written by WriteOutput, empty after a write of units. The box may have
+// been edited since: compare before trusting it.
+TextVar LastOutputGbk();
 }  // namespace wht

@@ -2,6 +2,9 @@
 
 #include <cstring>
 #include <string>
+#include <vector>
+
+#include <shellapi.h>
 
 #include "runtime/command_args.h"
 #include "ui/event_dispatch.h"
@@ -16,6 +19,28 @@ bool g_sessionEndQueried = false;
 }  // namespace
 
 bool SessionEndQueried() { return g_sessionEndQueried; }
+
+namespace {
+std::vector<std::wstring> g_droppedFiles;
+
+// The names go out of the system's block at once: the handler may run a long command, and
+// the block is freed before it does.
+void OnDropFiles(WindowUnit* unit, HDROP drop) {
+    g_droppedFiles.clear();
+    UINT count = DragQueryFileW(drop, 0xFFFFFFFFu, nullptr, 0);
+    for (UINT i = 0; i < count; ++i) {
+        UINT length = DragQueryFileW(drop, i, nullptr, 0);
+        std::wstring name(length + 1, L'\0');
+        name.resize(DragQueryFileW(drop, i, &name[0], length + 1));
+        if (!name.empty()) g_droppedFiles.push_back(name);
+    }
+    DragFinish(drop);
+    FormWindow* w = FindWindowByObject(unit);
+    if (w && !g_droppedFiles.empty()) RaiseFrameworkEvent(w->id, 0, kWindowEventFilesDropped);
+}
+}  // namespace
+
+const std::vector<std::wstring>& DroppedFiles() { return g_droppedFiles; }
 
 namespace {
 const wchar_t kDefaultClass[] = L"WenhuitongForm";
@@ -187,6 +212,9 @@ LRESULT CALLBACK FrameWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM 
         if (FormWindow* w = FindWindowByObject(unit)) RestoreWindowFocus(*w);
         return 0;
     case kMsgWindowLoaded:
+        return 0;
+    case WM_DROPFILES:
+        OnDropFiles(unit, reinterpret_cast<HDROP>(wParam));
         return 0;
     case WM_DESTROY:
         if (FormWindow* w = FindWindowByObject(unit)) ReplayDisabledWindows(*w);

@@ -2,6 +2,9 @@
 #pragma once
 #include <windows.h>
 
+#include <string>
+#include <vector>
+
 #include "ui/form_data.h"
 #include "ui/unit_type.h"
 
@@ -45,3 +48,9 @@ void RegisterWindowUnitType();
 // True while the may-close query is raised because the system session is ending (not for a
 // close of the window): a handler that vetoes then leaves the program running.
 bool SessionEndQueried();
+
+// Window event raised when files are dropped on the window or any unit in it (the window
+// accepts them once DragAcceptFiles was called for it). The handler reads the names here,
+// in the order the system gave them; they stay until the next drop.
+const int32_t kWindowEventFilesDropped = 20;
+const std::vector<std::wstring>& DroppedFiles();
