@@ -70,16 +70,33 @@ bool StatusStarts(ProgramDriver& p, const std::wstring& head) {
 void AnswerDialog(ProgramDriver& p, const std::wstring& path, int type = 0) {
     HWND d = nullptr;
     REQUIRE(WaitFor([&] { return (d = FindProcessWindow(p.processId(), L"#32770", true)) != nullptr; }, 10000));
-    SendMessageW(GetDlgItem(d, cmb13) ? GetDlgItem(d, cmb13) : GetDlgItem(d, edt1), WM_SETTEXT, 0,
-                 reinterpret_cast<LPARAM>(path.c_str()));
+    // The name as typed into the focused name box.
+    HWND name = nullptr;
+    REQUIRE(WaitFor([&] { name = p.Focus(); return name && IsChild(d, name); }));
+    for (wchar_t c : path) PostMessageW(name, WM_CHAR, c, 1);
+    REQUIRE(WaitFor([&] { return SendMessageW(name, WM_GETTEXTLENGTH, 0, 0) == static_cast<LRESULT>(path.size()); }));
     if (type) {
         SendMessageW(GetDlgItem(d, cmb1), CB_SETCURSEL, type - 1, 0);
-        SendMessageW(d, WM_COMMAND, MAKEWPARAM(cmb1, CBN_SELCHANGE), reinterpret_cast<LPARAM>(GetDlgItem(d, cmb1)));
+        for (WORD note : {CBN_SELCHANGE, CBN_SELENDOK})
+            SendMessageW(d, WM_COMMAND, MAKEWPARAM(cmb1, note), reinterpret_cast<LPARAM>(GetDlgItem(d, cmb1)));
     }
     PostMessageW(d, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(d, IDOK)));
+    struct Ask {
+        DWORD pid;
+        HWND dialog;
+    } ask = {p.processId(), d};
     REQUIRE(WaitFor([&] {
-        HWND ask = IsWindow(d) ? GetWindow(d, GW_ENABLEDPOPUP) : nullptr;
-        if (ask && ask != d) PostMessageW(ask, WM_COMMAND, IDYES, 0);
+        // The question about replacing: another dialog box of the program.
+        EnumWindows([](HWND w, LPARAM a) -> BOOL {
+            const Ask* q = reinterpret_cast<const Ask*>(a);
+            DWORD pid = 0;
+            wchar_t name[16] = L"";
+            GetWindowThreadProcessId(w, &pid);
+            GetClassNameW(w, name, 16);
+            if (pid == q->pid && w != q->dialog && IsWindowVisible(w) && lstrcmpW(name, L"#32770") == 0)
+                PostMessageW(w, WM_COMMAND, IDYES, 0);
+            return TRUE;
+        }, reinterpret_cast<LPARAM>(&ask));
         return !IsWindow(d);
     }, 10000));
 }
@@ -92,7 +109,10 @@ void PutOutput(ProgramDriver& p, const std::wstring& text) {
 void Save(ProgramDriver& p, const std::wstring& path, int type) {
     p.PostKey('S', MOD_CONTROL);
     AnswerDialog(p, path, type);
-    REQUIRE(WaitFor([&] { return !p.StatusText().empty(); }, 20000));
+    REQUIRE(WaitFor([&] {
+        std::wstring status = p.StatusText();
+        return status.compare(0, 3, L"已保存") == 0 || status.compare(0, 3, L"提示：") == 0;
+    }, 20000));
 }
 
 std::string SystemDigest(ALG_ID algorithm, const std::string& data) {
@@ -170,7 +190,9 @@ TEST_CASE("e2e.files: a saved result reads back byte for byte; a failed save lea
             PutOutput(p, row.shown);
             Save(p, path, row.type);
             CHECK(StatusStarts(p, row.status));
-            CHECK(Hex(ReadBytes(path)) == Hex(row.bytes));
+            std::string saved = ReadBytes(path);
+            CHECK(Hex(saved.substr(0, 40)) == Hex(row.bytes.substr(0, 40)));
+            CHECK(saved == row.bytes);
         }
     }
     SUBCASE("bytes shown as GBK save as exactly those bytes") {
@@ -180,13 +202,13 @@ TEST_CASE("e2e.files: a saved result reads back byte for byte; a failed save lea
         Save(p, path, 3);
         CHECK(Hex(ReadBytes(path)) == "81 20 FF 80 41");
     }
-    SUBCASE("a file that cannot be replaced stays as it was") {
+    SUBCASE("a read-only file stays as it was") {
         ProgramDriver& p = Fresh();
         WriteBytes(path, "old");
         PutOutput(p, kFileText);
-        HANDLE held = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+        SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_READONLY);
         Save(p, path, 1);
-        CloseHandle(held);
+        SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
         CHECK(StatusStarts(p, L"提示：没能保存 out.txt："));
         CHECK(ReadBytes(path) == "old");
         WIN32_FIND_DATAW found;
@@ -208,7 +230,8 @@ TEST_CASE("e2e.files: the digests of a file equal Python's hashlib and zlib") {
     AnswerDialog(p, dir + L"hash_input.bin");
     REQUIRE(WaitFor([&] { return p.OutputWide().find(L"取sha512值") != std::wstring::npos; }, 60000));
     std::wstring out = p.OutputWide();
-    CHECK(out.find(L"文件： hash_input.bin\r\n大小： 3157073 字节（3.0 MB）\r\n") == 0);
+    CAPTURE(Gbk(out.substr(0, 60)));
+    CHECK(out.find(L"文件： hash_input.bin\r\n大小： 3158073 字节（3.0 MB）\r\n") == 0);
     CHECK(out.find(L"取MD2值： " + Wide(SystemDigest(CALG_MD2, data)) + L"\r\n取MD4值： " +
                    Wide(SystemDigest(CALG_MD4, data)) + L"\r\n") != std::wstring::npos);
     std::wstring lines(expected.size(), L'\0');
