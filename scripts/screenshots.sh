@@ -39,6 +39,7 @@ for menu in encrypt wenhuitong1 wenhuitong2 digests one-click; do
   n=$((n + 1))
   act "shot_menu_$n" 2; shot "menu-$menu"; act shot_close_menu
 done
+act shot_file_menu 2; shot menu-file; act shot_close_menu
 act shot_about 2; shot about
 act shot_quit 2
 wait $program 2>/dev/null || true

@@ -40,6 +40,10 @@ CHILD_CASE(shot_menu_2) { OpenMenu(ids::超级按钮_文汇通1); }
 CHILD_CASE(shot_menu_3) { OpenMenu(ids::超级按钮_文汇通2); }
 CHILD_CASE(shot_menu_4) { OpenMenu(ids::超级按钮_取哈希值); }
 CHILD_CASE(shot_menu_5) { OpenMenu(ids::超级按钮_一键解码); }
+CHILD_CASE(shot_file_menu) {
+    ProgramDriver p = Attached();
+    PostMessageW(p.main(), WM_SYSCOMMAND, SC_KEYMENU, 'f');  // as Alt+F
+}
 CHILD_CASE(shot_close_menu) {
     ProgramDriver p = Attached();
     if (HWND menu = FindProcessWindow(p.processId(), L"#32768", true)) PostMessageW(menu, WM_KEYDOWN, VK_ESCAPE, 0);
