@@ -51,8 +51,16 @@ void DropFiles(ProgramDriver& p, const std::wstring& names) {
 
 // The program's file dialog answered as a user does: the name typed into its focused name
 // box, a type picked from its list, OK; a question about replacing the file answered yes.
+HWND d;
+BOOL CALLBACK AnswerYes(HWND w, LPARAM pid) {
+    DWORD owner = 0;
+    wchar_t kind[16] = L"";
+    GetWindowThreadProcessId(w, &owner);
+    GetClassNameW(w, kind, 16);
+    if (owner == DWORD(pid) && w != d && IsWindowVisible(w) && !lstrcmpW(kind, L"#32770")) PostMessageW(w, WM_COMMAND, IDYES, 0);
+    return TRUE;
+}
 void AnswerDialog(ProgramDriver& p, const std::wstring& path, int type = 0) {
-    static HWND d;
     HWND name = nullptr;
     REQUIRE(WaitFor([&] { return (d = FindProcessWindow(p.processId(), L"#32770", true)) != nullptr; }, 10000));
     REQUIRE(WaitFor([&] { return (name = p.Focus()) && IsChild(d, name); }));
@@ -62,17 +70,7 @@ void AnswerDialog(ProgramDriver& p, const std::wstring& path, int type = 0) {
     if (type) SendMessageW(types, CB_SETCURSEL, type - 1, 0);
     for (WORD note : {CBN_SELCHANGE, CBN_SELENDOK}) SendMessageW(d, WM_COMMAND, MAKEWPARAM(cmb1, note), LPARAM(types));
     PostMessageW(d, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(d, IDOK)));
-    REQUIRE(WaitFor([&] {
-        EnumWindows([](HWND w, LPARAM pid) -> BOOL {
-            DWORD owner = 0;
-            wchar_t kind[16] = L"";
-            GetWindowThreadProcessId(w, &owner);
-            GetClassNameW(w, kind, 16);
-            if (owner == DWORD(pid) && w != d && IsWindowVisible(w) && !lstrcmpW(kind, L"#32770")) PostMessageW(w, WM_COMMAND, IDYES, 0);
-            return TRUE;
-        }, p.processId());
-        return !IsWindow(d);
-    }, 10000));
+    REQUIRE(WaitFor([&] { return !EnumWindows(AnswerYes, p.processId()) || !IsWindow(d); }, 10000));
 }
 
 void Save(ProgramDriver& p, const std::wstring& shown, const std::wstring& path, int type) {
