@@ -1,6 +1,7 @@
 #include "console/run.h"
 
 #include <cstring>
+#include <new>
 #include <vector>
 
 #include "console/slicing.h"
@@ -17,7 +18,10 @@ namespace {
 // Pieces of some megabytes: big enough that each costs little besides its conversion,
 // small enough that a streamed conversion stays within a few tens of megabytes.
 const size_t kPiece = 4 << 20;
+const size_t kMostBytes = 0x7FFFFFF0u;
 const char kNotUtf8[] = "提示：输入不是有效的UTF-8文本；请用 --in gbk 或 --in utf-16le 说明它的编码。";
+
+size_t HoldLimit(const Conversion& c) { return c.reads == Form::kText ? kMostBytes / 2 : kMostBytes; }
 
 std::string MessageOf(const ByteSetVar& units) {
     std::wstring wide(ByteSetLength(units) / 2, L'\0');
@@ -119,6 +123,9 @@ public:
     }
 
     void Piece(const uint8_t* p, size_t n) {
+        // One text or byte set holds less than 2 GB (a text of units, half that): more is
+        // refused as memory that cannot be had, before any length is cut to 32 bits.
+        if (n > HoldLimit(c_)) throw std::bad_alloc();
         ByteSetVar in;
         if (c_.reads == Form::kBytes) {
             in = CopyBytes(p, n);
@@ -199,6 +206,7 @@ void RunConversion(const Conversion& c, Input& input, Output& output, const RunO
     if (c.slicing == Slicing::kDigest) {
         RunDigest(c, input, runner, progress);
     } else {
+        if (c.slicing == Slicing::kWhole && input.size() > static_cast<int64_t>(HoldLimit(c))) throw std::bad_alloc();
         std::vector<uint8_t> pending;
         int64_t done = 0;
         bool started = false, atEnd = false, markChecked = false;
@@ -206,6 +214,8 @@ void RunConversion(const Conversion& c, Input& input, Output& output, const RunO
             std::vector<uint8_t>& buffer = ReadBuffer();
             size_t got = input.Read(buffer.data(), buffer.size());
             pending.insert(pending.end(), buffer.begin(), buffer.begin() + got);
+            // Past what one conversion can hold: say so now, not after reading all of it.
+            if (pending.size() > HoldLimit(c)) throw std::bad_alloc();
             progress.Bytes(done += got);
             atEnd = got == 0;
             if (!markChecked) {
