@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Runs a Windows program under Wine in the test prefix of the locale WHT_LOCALE (zh or en),
-# with the Wine loader of the target WHT_ARCH (i686 or x86_64).
+# with the Wine loader of the target WHT_ARCH (i686 or x86_64). WHT_DPI (96 when unset) picks
+# a prefix of its own whose display has that many pixels per inch, so that a scaled display
+# never reaches the other suites' prefix.
 #   wine-run.sh --init        creates the prefix when it is missing
 #   wine-run.sh PROGRAM ARGS  runs a program
 set -u
@@ -17,7 +19,12 @@ loader=$(wine_loader "$arch") || { echo "wine-run: no Wine loader for $arch prog
 # Programs that Wine starts for this one (an end-to-end test starts the program) use the
 # same loader.
 export WINELOADER="$loader"
-export WINEPREFIX="$build/wine-$locale"
+dpi=${WHT_DPI:-96}
+case "$dpi" in
+  96) export WINEPREFIX="$build/wine-$locale" ;;
+  [1-9][0-9]|[1-9][0-9][0-9]) export WINEPREFIX="$build/wine-$locale-dpi$dpi" ;;
+  *) echo "wine-run: WHT_DPI must be a number of pixels per inch, not $dpi" >&2; exit 2 ;;
+esac
 export WINEDEBUG=-all
 # No debugger on a crash: the test fails at once instead of waiting for its time-out.
 export WINEDLLOVERRIDES="mscoree,mshtml=;winedbg.exe=d"
@@ -26,6 +33,13 @@ if [ "${1:-}" = "--init" ]; then
   if [ ! -f "$WINEPREFIX/system.reg" ]; then
     "$loader" wineboot -i >/dev/null 2>&1
     wineserver -w
+  fi
+  if [ "$dpi" != 96 ]; then
+    # Wine reads the display's pixels per inch from here (winecfg's "Screen resolution").
+    "$loader" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null 2>&1
+    wineserver -w
+    grep -qi "\"LogPixels\"=dword:$(printf '%08x' "$dpi")" "$WINEPREFIX/user.reg" ||
+      { echo "wine-run: could not set LogPixels to $dpi in $WINEPREFIX" >&2; exit 1; }
   fi
   [ -f "$WINEPREFIX/system.reg" ] || { echo "wine-run: could not create the Wine prefix $WINEPREFIX with $loader: try '$loader wineboot -i' with WINEPREFIX set to see why" >&2; exit 1; }
   exit 0
