@@ -232,7 +232,8 @@ bool CreateUnits(FormWindow& w, HWND parent, bool modal) {
             SetWindowPos(hwnd, nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
             frame->OnDpiChanged();
         }
-        frame->FitClientToDpi();
+        // At 96 DPI the stored size is the window's size, as it always was.
+        if (frame->dpi != kDesignDpi) frame->FitClientToDpi();
     }
 
     int controlId = kFirstControlId;

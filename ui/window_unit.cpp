@@ -205,6 +205,10 @@ LRESULT CALLBACK FrameWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM 
         }
         SetWindowPos(hwnd, nullptr, target.left, target.top, target.right - target.left, target.bottom - target.top,
                      SWP_NOZORDER | SWP_NOACTIVATE);
+        // A frame or menu bar other than the suggestion foresaw (a bar that now wraps) would
+        // cut the client area short: the size follows the client area the DPI asks for.
+        unit->dpi = dpi;
+        unit->FitClientToDpi();
         RelayoutWindowAtDpi(*w, dpi);
         return 0;
     }
@@ -337,7 +341,7 @@ SIZE WindowUnit::OuterSizeAtDpi(int atDpi) const {
 }
 
 void WindowUnit::FitClientToDpi() {
-    if (!hwnd || dpi == kDesignDpi || IsIconic(hwnd) || IsZoomed(hwnd)) return;
+    if (!hwnd || IsIconic(hwnd) || IsZoomed(hwnd)) return;
     DWORD style, ex;
     WindowFrameStyles(data, &style, &ex);
     RECT frame = {0, 0, 0, 0};

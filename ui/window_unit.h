@@ -24,7 +24,7 @@ public:
     // the client area scaled, the frame the system's at that DPI.
     SIZE OuterSizeAtDpi(int dpi) const;
     // Gives the window the client size its stored size scales to at its DPI (the frame or
-    // the menu bar may differ from what the system predicted). Nothing at 96 DPI.
+    // the menu bar may differ from what the system predicted).
     void FitClientToDpi();
     void OnDpiChanged() override { ApplyIcon(); }
 

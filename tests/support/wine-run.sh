@@ -34,10 +34,17 @@ if [ "${1:-}" = "--init" ]; then
     "$loader" wineboot -i >/dev/null 2>&1
     wineserver -w
   fi
-  if [ "$dpi" != 96 ]; then
-    # Wine reads the display's pixels per inch from here (winecfg's "Screen resolution").
+  if [ "$dpi" != 96 ] && ! grep -qi "\"LogPixels\"=dword:$(printf '%08x' "$dpi")" "$WINEPREFIX/user.reg"; then
+    # Wine reads the display's pixels per inch from here (winecfg's "Screen resolution"). The
+    # programs run on a virtual desktop of a 1024 x 768 display at that scale, as a monitor
+    # set to it would be, whatever the size of the X screen.
     "$loader" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null 2>&1
+    "$loader" reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1
+    "$loader" reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default \
+      /d "$((1024 * dpi / 96))x$((768 * dpi / 96))" /f >/dev/null 2>&1
     wineserver -w
+  fi
+  if [ "$dpi" != 96 ]; then
     grep -qi "\"LogPixels\"=dword:$(printf '%08x' "$dpi")" "$WINEPREFIX/user.reg" ||
       { echo "wine-run: could not set LogPixels to $dpi in $WINEPREFIX" >&2; exit 1; }
   fi
