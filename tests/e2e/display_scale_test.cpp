@@ -3,7 +3,6 @@
 // the window, and contents that outlive a change of DPI.
 #include <cstdlib>
 #include <string>
-#include <vector>
 
 #include "program_driver.h"
 #include "test_support.h"
@@ -11,21 +10,10 @@
 namespace {
 const int k状态条1 = 180;
 
-int DisplayDpi() {
-    HDC dc = GetDC(nullptr);
-    int dpi = GetDeviceCaps(dc, LOGPIXELSY);
-    ReleaseDC(nullptr, dc);
-    return dpi;
-}
-
 // The main window's units on a 96-DPI display, in their parent's client area, with the
 // caption the unit shows (null: none) and the room beside it at 96 DPI: the chevron with its
 // gap and the face's edges, or a radio box's round mark.
-struct Place {
-    int id, left, top, width, height;
-    const wchar_t* caption;
-    int beside;
-};
+struct Place { int id, left, top, width, height; const wchar_t* caption; int beside; };
 const int kChevron = 16 + 3 + 2 * 2, kMark = 16;
 const Place kPlaces[] = {
     {ids::按钮_编码处理, 12, 8, 72, 24, L"编码处理", 0},
@@ -61,82 +49,50 @@ RECT InParent(HWND h) {
     return r;
 }
 
-// The caption's width in the font it must show in: the GUI font at 9 points at the DPI, in
-// the first Chinese face installed (a font handle does not cross to this process).
-int CALLBACK Found(const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM found) {
-    *reinterpret_cast<bool*>(found) = true;
-    return 0;
-}
+// The caption's width at 9 points at the DPI in a Chinese face (a font handle does not
+// cross to this process; Chinese glyphs are one em wide in every such face).
 int CaptionWidth(const wchar_t* caption, int dpi) {
-    LOGFONTW lf = {};
-    GetObjectW(GetStockObject(DEFAULT_GUI_FONT), sizeof lf, &lf);
-    lf.lfHeight = -MulDiv(9, dpi, 72);
-    lf.lfWidth = 0;
-    lf.lfCharSet = GB2312_CHARSET;
+    HFONT font = CreateFontW(-MulDiv(9, dpi, 72), 0, 0, 0, FW_NORMAL, 0, 0, 0, GB2312_CHARSET, 0, 0, 0, 0, L"");
     HDC dc = GetDC(nullptr);
-    for (const wchar_t* face : {L"SimSun", L"宋体", L"Microsoft YaHei", L"WenQuanYi Micro Hei", L"Noto Sans CJK SC"}) {
-        LOGFONTW probe = {};
-        probe.lfCharSet = DEFAULT_CHARSET;
-        lstrcpynW(probe.lfFaceName, face, LF_FACESIZE);
-        bool found = false;
-        EnumFontFamiliesExW(dc, &probe, Found, reinterpret_cast<LPARAM>(&found), 0);
-        if (!found) continue;
-        lstrcpynW(lf.lfFaceName, face, LF_FACESIZE);
-        break;
-    }
-    HFONT made = CreateFontIndirectW(&lf);
-    HGDIOBJ old = SelectObject(dc, made);
+    HGDIOBJ old = SelectObject(dc, font);
     SIZE size = {0, 0};
     GetTextExtentPoint32W(dc, caption, lstrlenW(caption), &size);
     SelectObject(dc, old);
     ReleaseDC(nullptr, dc);
-    DeleteObject(made);
+    DeleteObject(font);
     return size.cx;
 }
 
 // Every unit at its place scaled to the DPI (edges within 1 pixel; exact at 96), captions
-// and chevrons inside their units, no two units of one parent overlapping, the status bar
-// along the bottom of the client area.
+// and chevrons inside their units, units of one parent that are apart at 96 DPI apart, the
+// status bar along the bottom of the client area.
 void CheckLayout(ProgramDriver& p, int dpi) {
     CAPTURE(dpi);
     const int slack = dpi == 96 ? 0 : 1;
-    std::vector<std::pair<const Place*, RECT>> placed;
+    auto within = [&](LONG edge, int design) { return std::abs(edge - MulDiv(design, dpi, 96)) <= slack; };
     for (const Place& u : kPlaces) {
         CAPTURE(u.id);
         HWND h = p.Control(u.id);
-        REQUIRE(h);
-        RECT r = InParent(h);
-        CHECK(std::abs(r.left - MulDiv(u.left, dpi, 96)) <= slack);
-        CHECK(std::abs(r.top - MulDiv(u.top, dpi, 96)) <= slack);
-        CHECK(std::abs(r.right - MulDiv(u.left + u.width, dpi, 96)) <= slack);
-        CHECK(std::abs(r.bottom - MulDiv(u.top + u.height, dpi, 96)) <= slack);
-        if (u.caption) {
-            int needed = CaptionWidth(u.caption, dpi) + MulDiv(u.beside, dpi, 96);
-            CHECK(needed <= r.right - r.left);
+        RECT r = InParent(h), overlap;
+        CHECK((within(r.left, u.left) && within(r.top, u.top) && within(r.right, u.left + u.width) &&
+               within(r.bottom, u.top + u.height)));
+        if (u.caption) CHECK(CaptionWidth(u.caption, dpi) + MulDiv(u.beside, dpi, 96) <= r.right - r.left);
+        for (const Place& o : kPlaces) {
+            RECT a = {u.left, u.top, u.left + u.width, u.top + u.height}, b = {o.left, o.top, o.left + o.width, o.top + o.height};
+            RECT other = InParent(p.Control(o.id));
+            if (&o != &u && GetParent(p.Control(o.id)) == GetParent(h) && !IntersectRect(&overlap, &a, &b))
+                CHECK_FALSE(IntersectRect(&overlap, &other, &r));
         }
-        // Units of one parent that are apart at 96 DPI stay apart.
-        for (const auto& other : placed) {
-            const Place& o = *other.first;
-            HWND oh = p.Control(o.id);
-            RECT overlap, a = {u.left, u.top, u.left + u.width, u.top + u.height},
-                          b = {o.left, o.top, o.left + o.width, o.top + o.height};
-            if (GetParent(oh) == GetParent(h) && !IntersectRect(&overlap, &a, &b))
-                CHECK_FALSE(IntersectRect(&overlap, &other.second, &r));
-        }
-        placed.push_back({&u, r});
     }
     RECT client, bar = InParent(p.Control(k状态条1));
     GetClientRect(p.main(), &client);
-    CHECK(bar.left >= 0);
-    CHECK(bar.right <= client.right + 2);  // the size grip may reach into the frame
-    CHECK(bar.bottom == client.bottom);
+    CHECK((bar.left >= 0 && bar.right <= client.right + 2 && bar.bottom == client.bottom));
     // At the display's own DPI the client area is the 96-DPI one (657 x 390) scaled, and the
     // bar clear of the output box. (Under Wine the bar takes its least height from the
     // system's metrics, which a DPI change message leaves as they are.)
     if (dpi == DisplayDpi()) {
         CHECK(bar.top >= InParent(p.Control(ids::编辑框_357输出)).bottom);
-        CHECK(client.right == MulDiv(657, dpi, 96));
-        CHECK(client.bottom == MulDiv(390, dpi, 96));
+        CHECK((client.right == MulDiv(657, dpi, 96) && client.bottom == MulDiv(390, dpi, 96)));
     }
 }
 }  // namespace
@@ -147,6 +103,7 @@ TEST_CASE("display scale: the window is laid out at the display's DPI") {
         p.Click(group);
         CheckLayout(p, DisplayDpi());
     }
+    p.Stop();  // the next case starts from a program just started
 }
 
 TEST_CASE("display scale: a change of DPI lays the window out again and keeps what it shows") {
@@ -165,10 +122,9 @@ TEST_CASE("display scale: a change of DPI lays the window out again and keeps wh
         SendMessageW(p.main(), WM_DPICHANGED, MAKEWPARAM(to, to), 0);
         p.Settle();
         CheckLayout(p, to);
-        CHECK(p.InputWide() == L"文汇通 DPI");
-        CHECK(p.OutputWide() == L"第二个框");
+        CHECK((p.InputWide() == L"文汇通 DPI" && p.OutputWide() == L"第二个框"));
         CHECK(SendMessageW(p.Control(ids::编辑框_QZ输入), EM_GETSEL, 0, 0) == MAKELONG(2, 5));
-        CHECK(p.Visible(ids::分组框_转大小写));
-        CHECK_FALSE(p.Visible(ids::分组框_编码处理));
+        CHECK((p.Visible(ids::分组框_转大小写) && !p.Visible(ids::分组框_编码处理)));
     }
+    p.Stop();
 }

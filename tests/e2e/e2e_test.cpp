@@ -305,10 +305,7 @@ TEST_CASE("a super button pops up its menu below the encoding group; a choice ru
         ClientToScreen(p.main(), &client);
         // The placement adds the group's client position to the window's position; k is a
         // length on a 96-DPI display.
-        HDC screen = GetDC(nullptr);
-        const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
-        ReleaseDC(nullptr, screen);
-        CHECK(r.left - window.left == (group.left - client.x) + MulDiv(c.k, dpi, 96));
+        CHECK(r.left - window.left == (group.left - client.x) + MulDiv(c.k, DisplayDpi(), 96));
         PostMessageW(menu, WM_KEYDOWN, VK_ESCAPE, 0);
         CHECK(WaitFor([&] { return FindProcessWindow(p.processId(), L"#32768", true) == nullptr; }));
     }

@@ -20,11 +20,9 @@ loader=$(wine_loader "$arch") || { echo "wine-run: no Wine loader for $arch prog
 # same loader.
 export WINELOADER="$loader"
 dpi=${WHT_DPI:-96}
-case "$dpi" in
-  96) export WINEPREFIX="$build/wine-$locale" ;;
-  [1-9][0-9]|[1-9][0-9][0-9]) export WINEPREFIX="$build/wine-$locale-dpi$dpi" ;;
-  *) echo "wine-run: WHT_DPI must be a number of pixels per inch, not $dpi" >&2; exit 2 ;;
-esac
+case "$dpi" in [1-9][0-9]|[1-9][0-9][0-9]) ;; *) echo "wine-run: WHT_DPI=$dpi is no DPI" >&2; exit 2 ;; esac
+export WINEPREFIX="$build/wine-$locale"
+[ "$dpi" = 96 ] || WINEPREFIX="$WINEPREFIX-dpi$dpi"
 export WINEDEBUG=-all
 # No debugger on a crash: the test fails at once instead of waiting for its time-out.
 export WINEDLLOVERRIDES="mscoree,mshtml=;winedbg.exe=d"
@@ -34,7 +32,8 @@ if [ "${1:-}" = "--init" ]; then
     "$loader" wineboot -i >/dev/null 2>&1
     wineserver -w
   fi
-  if [ "$dpi" != 96 ] && ! grep -qi "\"LogPixels\"=dword:$(printf '%08x' "$dpi")" "$WINEPREFIX/user.reg"; then
+  pixels="\"LogPixels\"=dword:$(printf '%08x' "$dpi")"
+  if [ "$dpi" != 96 ] && ! grep -qi "$pixels" "$WINEPREFIX/user.reg"; then
     # Wine reads the display's pixels per inch from here (winecfg's "Screen resolution"). The
     # programs run on a virtual desktop of a 1024 x 768 display at that scale, as a monitor
     # set to it would be, whatever the size of the X screen.
@@ -43,10 +42,7 @@ if [ "${1:-}" = "--init" ]; then
     "$loader" reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default \
       /d "$((1024 * dpi / 96))x$((768 * dpi / 96))" /f >/dev/null 2>&1
     wineserver -w
-  fi
-  if [ "$dpi" != 96 ]; then
-    grep -qi "\"LogPixels\"=dword:$(printf '%08x' "$dpi")" "$WINEPREFIX/user.reg" ||
-      { echo "wine-run: could not set LogPixels to $dpi in $WINEPREFIX" >&2; exit 1; }
+    grep -qi "$pixels" "$WINEPREFIX/user.reg" || { echo "wine-run: could not set LogPixels in $WINEPREFIX" >&2; exit 1; }
   fi
   [ -f "$WINEPREFIX/system.reg" ] || { echo "wine-run: could not create the Wine prefix $WINEPREFIX with $loader: try '$loader wineboot -i' with WINEPREFIX set to see why" >&2; exit 1; }
   exit 0
