@@ -21,6 +21,13 @@ const size_t kPiece = 4 << 20;
 const size_t kMostBytes = 0x7FFFFFF0u;
 const char kNotUtf8[] = "提示：输入不是有效的UTF-8文本；请用 --in gbk 或 --in utf-16le 说明它的编码。";
 
+bool IsAscii(const ByteSetVar& bytes) {
+    const uint8_t* p = bytes.data();
+    uint8_t any = 0;
+    for (int32_t k = 0, n = bytes.size(); k < n; ++k) any |= p[k];
+    return any < 0x80;
+}
+
 size_t HoldLimit(const Conversion& c) { return c.reads == Form::kText ? kMostBytes / 2 : kMostBytes; }
 
 std::string MessageOf(const ByteSetVar& units) {
@@ -142,7 +149,11 @@ public:
 
     void Write(const StepResult& r) {
         const ByteSetVar& d = r.data;
-        if (c_.writes == Form::kBytes || (r.produced == Produced::kGbk && target_ == TextEncoding::kGbk)) {
+        // ASCII is the same bytes in GBK and UTF-8: digests, BASE64 and escapes go out as
+        // they are, without a trip through units.
+        bool asIs = r.produced == Produced::kGbk &&
+                    (target_ == TextEncoding::kGbk || (target_ == TextEncoding::kUtf8 && IsAscii(d)));
+        if (c_.writes == Form::kBytes || asIs) {
             output_.Write(d.data(), d.size());
             return;
         }

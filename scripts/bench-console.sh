@@ -14,6 +14,12 @@ if [ ! -f "$input" ]; then
 import random, sys
 random.seed(936)
 hz = [bytes([a, b]) for a in range(0xB0, 0xF8) for b in range(0xA1, 0xFF)]
+def assigned(c):
+    try:
+        return len(c.decode("gbk")) == 1
+    except UnicodeDecodeError:
+        return False
+hz = [c for c in hz if assigned(c)]
 words = [b"hello world ", b"123.45, ", b"http://example.com/?q=1&x=2 ", b"\r\n"]
 block = b"".join(random.choice(hz) if random.random() < 0.6 else random.choice(words) for _ in range(1 << 18))
 with open(sys.argv[1], "wb") as f:
