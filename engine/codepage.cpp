@@ -1,5 +1,7 @@
 #include "engine/codepage.h"
 
+#include <string>
+
 #include "engine/progress.h"
 #include "engine/service_failure.h"
 #include "runtime/dll_commands.h"
@@ -361,7 +363,9 @@ bool FindNonGbkChar(const ByteSetVar& units, int32_t* place, uint32_t* codePoint
     return false;
 }
 
-ByteSetVar NonGbkPrompt(const ByteSetVar& units) {
+ByteSetVar NonGbkPrompt(const ByteSetVar& units) { return NonGbkPrompt(units, 0); }
+
+ByteSetVar NonGbkPrompt(const ByteSetVar& units, int64_t placesBefore) {
     int32_t place;
     uint32_t code;
     if (!FindNonGbkChar(units, &place, &code)) return ByteSetVar();
@@ -375,7 +379,8 @@ ByteSetVar NonGbkPrompt(const ByteSetVar& units) {
     bool lone = (code >= 0xD800 && code <= 0xDFFF);
     ByteSetVar shown;
     if (!lone) shown = ByteSetMiddle(units, 2 * place - 1, code > 0xFFFF ? 4 : 2);
-    TextVar head = JoinTexts({"提示：第", ToText(place), lone ? "个字符（U+" : "个字符“"});
+    std::string number = std::to_string(placesBefore + place);
+    TextVar head = JoinTexts({"提示：第", number.c_str(), lone ? "个字符（U+" : "个字符“"});
     TextVar tail = JoinTexts({lone ? "" : "”（U+", hex, "）不是GBK字符，这项转换只能处理GBK文本。"});
     ByteSetVar headUnits = GbkToUnits(head), tailUnits = GbkToUnits(tail);
     return JoinByteSets({&headUnits, &shown, &tailUnits});

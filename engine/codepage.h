@@ -61,6 +61,8 @@ TextVar UnitsToGbk(const ByteSetVar& units);
 bool FindNonGbkChar(const ByteSetVar& units, int32_t* place, uint32_t* codePoint);
 // The one-line prompt that names that character, as units; empty when every character is GBK.
 ByteSetVar NonGbkPrompt(const ByteSetVar& units);
+// The same for units that come after placesBefore characters of a longer text.
+ByteSetVar NonGbkPrompt(const ByteSetVar& units, int64_t placesBefore);
 
 // "GB2312一UTF8" on units: the UTF-8 bytes in a Text. A lone surrogate becomes U+FFFD.
 TextVar UnitsToUtf8(const ByteSetVar& units);

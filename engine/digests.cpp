@@ -49,21 +49,16 @@ bool GetHashValue(const HashService& s, uintptr_t hash, uint8_t* buffer, uint32_
 
 void DestroyHash(const HashService& s, uintptr_t hash) { CallDllCommand<int32_t>(s.destroy, hash); }
 
-void Release(const HashService& s, uintptr_t provider) {
-    CallDllCommand<int32_t>(s.release, provider, uint32_t(0));
-}
-
 // A hash of one of the providers, given up however the routine ends: a progress report
 // between two slices of data may stop the conversion.
 class HashSession {
 public:
     HashSession(const HashService& s, uint32_t providerType, uint32_t algorithm) : s_(s) {
-        if (!Acquire(s, providerType, &provider_)) return;
-        if (!CreateHash(s, provider_, algorithm, &hash_)) hash_ = 0;
+        uintptr_t provider = SharedProvider(s, providerType);
+        if (!provider || !CreateHash(s, provider, algorithm, &hash_)) hash_ = 0;
     }
     ~HashSession() {
         if (hash_) DestroyHash(s_, hash_);
-        if (provider_) Release(s_, provider_);
     }
     HashSession(const HashSession&) = delete;
     HashSession& operator=(const HashSession&) = delete;
@@ -90,9 +85,16 @@ public:
     }
 
 private:
+    // A provider is acquired once per process and kept: acquiring one costs more than
+    // hashing a short text, and a batch of files or a report asks for many hashes.
+    static uintptr_t SharedProvider(const HashService& s, uint32_t providerType) {
+        static uintptr_t legacy = 0, sha = 0;
+        uintptr_t& provider = &s == &kLegacyService ? legacy : sha;
+        if (!provider && !Acquire(s, providerType, &provider)) provider = 0;
+        return provider;
+    }
     const HashService& s_;
-    uintptr_t provider_ = 0;  // handles are pointer-sized
-    uintptr_t hash_ = 0;
+    uintptr_t hash_ = 0;  // handles are pointer-sized
     bool ok_ = true;
 };
 

@@ -3,6 +3,8 @@
 #include <cstring>
 
 #include "engine/codepage.h"
+#include "engine/service_failure.h"
+#include "runtime/dll_commands.h"
 #include "runtime/library.h"
 #include "runtime/memory.h"
 
@@ -58,23 +60,30 @@ ByteSetVar CopyBytes(const uint8_t* p, size_t n) {
     return out;
 }
 
-// GBK bytes through the system's code page 936, zero bytes kept as zero units.
-ByteSetVar GbkUnits(const uint8_t* p, size_t n) {
-    ByteSetVar bytes = CopyBytes(p, n);
-    TextVar text = ToText(bytes);
-    if (TextLength(text) == static_cast<int32_t>(n)) return GbkToUnits(text);
-    // A zero byte ends a text: convert the runs between zero bytes one by one.
-    ByteSetVar units, zero = ZeroByteSet(2);
-    for (size_t start = 0; start <= n;) {
-        const void* hit = memchr(p + start, 0, n - start);
-        size_t end = hit ? static_cast<const uint8_t*>(hit) - p : n;
-        ByteSetVar run = CopyBytes(p + start, end - start);
-        TextVar runText = ToText(run);
-        ByteSetVar runUnits = GbkToUnits(runText);
-        units = hit ? JoinByteSets({&units, &runUnits, &zero}) : JoinByteSets({&units, &runUnits});
-        start = end + 1;
-    }
-    return units;
+// Bytes of a code page to units in one call of the system's converter, zero bytes kept
+// as zero units. (The text routines measure and convert in slices, as a text ends at its
+// first zero byte; a file's bytes have their count.)
+ByteSetVar CodePageUnits(const uint8_t* p, size_t n, uint32_t codePage) {
+    if (n == 0) return ByteSetVar();
+    ByteSetVar units = ZeroByteSet(static_cast<int32_t>(2 * n));
+    int32_t m = CallDllCommand<int32_t>(kDllMultiByteToWideChar, codePage, uint32_t(0), static_cast<const void*>(p),
+                                        static_cast<int32_t>(n), static_cast<void*>(units.data()), static_cast<int32_t>(n));
+    if (m <= 0) NoteCodePageFailure(codePage);
+    return ByteSetLeft(units, m > 0 ? 2 * m : 0);
+}
+
+// Units to a code page in one call, into room for the most bytes a unit can take.
+ByteSetVar UnitsCodePage(const ByteSetVar& units, uint32_t codePage, int32_t mostPerUnit) {
+    int32_t count = ByteSetLength(units) / 2;
+    if (count == 0) return ByteSetVar();
+    int64_t room = static_cast<int64_t>(count) * mostPerUnit;
+    if (room > 0x7FFFFFF0) RaiseAllocationFailure(room);
+    ByteSetVar bytes = ZeroByteSet(static_cast<int32_t>(room));
+    int32_t m = CallDllCommand<int32_t>(kDllWideCharToMultiByte, codePage, uint32_t(0), static_cast<const void*>(units.data()),
+                                        count, static_cast<void*>(bytes.data()), static_cast<int32_t>(room),
+                                        static_cast<const char*>(nullptr), static_cast<int32_t*>(nullptr));
+    if (m <= 0) NoteCodePageFailure(codePage);
+    return ByteSetLeft(bytes, m > 0 ? m : 0);
 }
 }  // namespace
 
@@ -131,7 +140,7 @@ bool DecodeText(const uint8_t* p, size_t n, TextEncoding asked, ByteSetVar* unit
         *units = CopyBytes(p, n & ~size_t(1));
         return true;
     default:
-        *units = GbkUnits(p, n);
+        *units = CodePageUnits(p, n, kCodePageGbk);
         return true;
     }
 }
@@ -141,17 +150,11 @@ ByteSetVar EncodeText(const ByteSetVar& units, TextEncoding encoding) {
     case TextEncoding::kUtf16Le: return ByteSetLeft(units, ByteSetLength(units));
     case TextEncoding::kUtf8:
     case TextEncoding::kUtf8Bom: {
-        ByteSetVar bytes;
-        int32_t n = UnitsToCodePageInto(units.data(), ByteSetLength(units) / 2, kCodePageUtf8, &bytes);
-        ByteSetVar body = ByteSetLeft(bytes, n);
+        ByteSetVar body = UnitsCodePage(units, kCodePageUtf8, 3);
         if (encoding == TextEncoding::kUtf8) return body;
         ByteSetVar bom = CopyBytes(kUtf8Bom, 3);
         return JoinByteSets({&bom, &body});
     }
-    default: {
-        ByteSetVar bytes;
-        int32_t n = UnitsToCodePageInto(units.data(), ByteSetLength(units) / 2, kCodePageGbk, &bytes);
-        return ByteSetLeft(bytes, n);
-    }
+    default: return UnitsCodePage(units, kCodePageGbk, 2);
     }
 }

@@ -55,4 +55,7 @@ out="$here/docs/benchmark.md"
   python3 "$here/tools/bench/report.py" "$raw"
 } > "$out"
 rm -f "$raw"
+# The console program's rows run on the x86_64 build only (its i686 twin reads the same way).
+cmake --build "$here/build/x86_64" --target wht -j"$(nproc)" >/dev/null
+{ echo; bash "$here/scripts/bench-console.sh"; } >> "$out"
 cat "$out"

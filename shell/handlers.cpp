@@ -26,8 +26,10 @@
 #include "shell/main_window.h"
 #include "shell/one_click.h"
 #include "shell/unit_access.h"
+#include "ui/dpi.h"
 #include "ui/event_dispatch.h"
 #include "ui/window_commands.h"
+#include "ui/window_loader.h"
 #include "ui/window_unit.h"
 
 namespace wht {
@@ -153,10 +155,13 @@ void ClearBoxes() {
     WriteOutput("");
 }
 
-// The menu opens below the encoding group, k pixels from its left edge.
+// The menu opens below the encoding group, k pixels from its left edge. k and the 48 pixels
+// down are lengths of a 96-DPI display: at another scale they grow with the window.
 void PopUp(uint32_t menu, int32_t k) {
-    int32_t x = ReadInt(kMainWindowRecord, kPropLeft) + ReadInt(k分组框_编码处理, kPropLeft) + k;
-    int32_t y = ReadInt(kMainWindowRecord, kPropTop) + ReadInt(k分组框_编码处理, kPropTop) + ReadInt(k分组框_编码处理, kPropHeight) + 48;
+    const int dpi = FormWindowDpi(kMainWindow);
+    int32_t x = ReadInt(kMainWindowRecord, kPropLeft) + ReadInt(k分组框_编码处理, kPropLeft) + ScaleToDpi(k, dpi);
+    int32_t y = ReadInt(kMainWindowRecord, kPropTop) + ReadInt(k分组框_编码处理, kPropTop) +
+                ReadInt(k分组框_编码处理, kPropHeight) + ScaleToDpi(48, dpi);
     PopupMenu(kMainWindow, UnitRef{kMainWindow, menu}, x, y);
 }
 

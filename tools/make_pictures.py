@@ -4,8 +4,11 @@ super buttons and the about window's picture.
 
     make_pictures.py OUTDIR
 
-writes OUTDIR/wenhuitong.ico (16 x 16, 32 bits), OUTDIR/chevron.png (16 x 16, grey with
-alpha) and OUTDIR/about.jpg (1080 x 1080, drawn by ImageMagick's convert).
+writes OUTDIR/wenhuitong.ico (16, 20, 24, 32 and 48 pixels, 32 bits), OUTDIR/chevron.ico
+(the grey chevron with alpha at 16, 24 and 32 pixels: 1x, 1.5x and 2x, each a PNG image) and
+OUTDIR/about.jpg (1080 x 1080, drawn by ImageMagick's convert). The pictures are drawn from
+their shapes at every size, so a display at 150 % or 200 % gets an image of its own instead
+of a stretched 16-pixel one.
 """
 import math
 import os
@@ -16,17 +19,24 @@ import sys
 import zlib
 
 
-def chevron_pixels():
+CHEVRON_SIZES = (16, 24, 32)
+ICON_SIZES = (16, 20, 24, 32, 48)
+
+
+def chevron_pixels(size=16):
     """A downward chevron: two strokes meeting at the bottom, anti-aliased by distance."""
+    k = size / 16.0
     pixels = []
-    for y in range(16):
+    for y in range(size):
         row = []
-        for x in range(16):
-            px, py = x + 0.5, y + 0.5
+        for x in range(size):
+            # Measured in 16-pixel units, so every size has the same shape.
+            px, py = (x + 0.5) / k, (y + 0.5) / k
             # The two strokes run from (3.5, 5.5) and (12.5, 5.5) down to (8, 10.5).
             d = min(segment_distance(px, py, 3.5, 5.5, 8.0, 10.5),
                     segment_distance(px, py, 12.5, 5.5, 8.0, 10.5))
-            alpha = max(0.0, min(1.0, 1.6 - d))
+            # Half covered 1.1 from the stroke's line at every size; the edge one pixel wide.
+            alpha = max(0.0, min(1.0, 1.6 - d if k == 1 else 0.5 + (1.1 - d) * k))
             row.append((0x70, 0x70, 0x70, int(round(alpha * 255))))
         pixels.append(row)
     return pixels
@@ -52,8 +62,10 @@ def png_bytes(pixels):
             chunk(b"IEND", b""))
 
 
-def icon_pixels():
+def icon_pixels(size=16):
     """A blue rounded square with two white arrows, one each way: converting back and forth."""
+    if size != 16:
+        return scaled_icon_pixels(size)
     def arrow(x, y):
         right = (y == 5 and 3 <= x <= 12) or (abs(y - 5) == 1 and x == 11) or (abs(y - 5) == 2 and x == 10)
         left = (y == 10 and 3 <= x <= 12) or (abs(y - 10) == 1 and x == 4) or (abs(y - 10) == 2 and x == 5)
@@ -72,22 +84,55 @@ def icon_pixels():
     return pixels
 
 
-def ico_bytes(pixels):
-    """One 16 x 16 image, 32 bits per pixel, bottom-up BGRA with an AND mask."""
-    size = 16
+def scaled_icon_pixels(size):
+    """The icon's shapes at another size, anti-aliased: the 16-pixel drawing's pixels are
+    unit squares, the arrows strokes through their centres."""
+    k = size / 16.0
+    strokes = [((3.5, 5.5), (12.5, 5.5)), ((10.5, 3.5), (12.5, 5.5)), ((10.5, 7.5), (12.5, 5.5)),
+               ((3.5, 10.5), (12.5, 10.5)), ((5.5, 8.5), (3.5, 10.5)), ((5.5, 12.5), (3.5, 10.5))]
+    pixels = []
+    for y in range(size):
+        row = []
+        for x in range(size):
+            px, py = (x + 0.5) / k, (y + 0.5) / k
+            # The square covers 1..15 with corners rounded by 1.5.
+            cx, cy = min(max(px, 2.5), 13.5), min(max(py, 2.5), 13.5)
+            inside = max(0.0, min(1.0, (1.5 - math.hypot(px - cx, py - cy)) * k + 0.5))
+            d = min(segment_distance(px, py, a[0], a[1], b[0], b[1]) for a, b in strokes)
+            white = max(0.0, min(1.0, (0.6 - d) * k + 0.5))
+            r, g, b = (round(c * (1 - white) + 255 * white) for c in (0x2f, 0x6f, 0xc8))
+            row.append((r, g, b, int(round(inside * 255))))
+        pixels.append(row)
+    return pixels
+
+
+def bmp_image(pixels):
+    """One icon image: 32 bits per pixel, bottom-up BGRA with an AND mask."""
+    size = len(pixels)
     xor = b"".join(bytes((b, g, r, a)) for row in reversed(pixels) for (r, g, b, a) in row)
+    stride = (size + 31) // 32 * 4
     mask_rows = []
     for row in reversed(pixels):
         bits = 0
         for x, (_, _, _, a) in enumerate(row):
             if a == 0:
-                bits |= 1 << (31 - x)
-        mask_rows.append(struct.pack(">I", bits))
+                bits |= 1 << (stride * 8 - 1 - x)
+        mask_rows.append(bits.to_bytes(stride, "big"))
     and_mask = b"".join(mask_rows)
     info = struct.pack("<IiiHHIIiiII", 40, size, size * 2, 1, 32, 0, len(xor) + len(and_mask), 0, 0, 0, 0)
-    image = info + xor + and_mask
-    directory = struct.pack("<HHH", 0, 1, 1) + struct.pack("<BBBBHHII", size, size, 0, 0, 1, 32, len(image), 22)
-    return directory + image
+    return info + xor + and_mask
+
+
+def ico_bytes(images):
+    """An icon file of the given images (BMP or PNG bytes), each square, smallest first."""
+    directory = struct.pack("<HHH", 0, 1, len(images))
+    offset = 6 + 16 * len(images)
+    body = b""
+    for size, image in images:
+        directory += struct.pack("<BBBBHHII", size % 256, size % 256, 0, 0, 1, 32, len(image), offset)
+        offset += len(image)
+        body += image
+    return directory + body
 
 
 def draw_about(path):
@@ -112,10 +157,10 @@ def main():
         sys.exit(__doc__)
     out = sys.argv[1]
     os.makedirs(out, exist_ok=True)
-    with open(os.path.join(out, "chevron.png"), "wb") as f:
-        f.write(png_bytes(chevron_pixels()))
+    with open(os.path.join(out, "chevron.ico"), "wb") as f:
+        f.write(ico_bytes([(n, png_bytes(chevron_pixels(n))) for n in CHEVRON_SIZES]))
     with open(os.path.join(out, "wenhuitong.ico"), "wb") as f:
-        f.write(ico_bytes(icon_pixels()))
+        f.write(ico_bytes([(n, bmp_image(icon_pixels(n))) for n in ICON_SIZES]))
     draw_about(os.path.join(out, "about.jpg"))
 
 

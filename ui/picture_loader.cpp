@@ -3,6 +3,7 @@
 #include <ole2.h>
 #include <olectl.h>
 
+#include <algorithm>
 #include <csetjmp>
 #include <cstdio>
 #include <cstring>
@@ -10,6 +11,8 @@
 #include <png.h>
 // jpeglib.h wants FILE and size_t declared first.
 #include <jpeglib.h>
+
+#include "ui/dpi.h"
 
 namespace {
 
@@ -244,13 +247,25 @@ struct IconEntry {
     bool png;
 };
 
-// The biggest image of an icon file, the deepest colour among equals. The entry's own
-// header decides the size; the directory's width and height bytes are only a hint.
-bool ChooseIconEntry(const uint8_t* data, uint32_t size, IconEntry* chosen) {
+// Which of two icon images serves a wanted width better: the exact width, else the
+// smallest one above it (shrinking keeps it sharp), else the biggest. Without a wanted
+// width (0), the biggest.
+bool BetterIconWidth(int candidate, int current, int wanted) {
+    if (wanted <= 0) return candidate > current;
+    if (current == wanted) return false;
+    if (candidate == wanted) return true;
+    if (candidate > wanted) return current < wanted || candidate < current;
+    return current < wanted && candidate > current;
+}
+
+// The image of an icon file for the wanted width (see BetterIconWidth), the deepest colour
+// among equals. The entry's own header decides the size; the directory's width and height
+// bytes are only a hint.
+bool ChooseIconEntry(const uint8_t* data, uint32_t size, IconEntry* chosen, int wanted = 0) {
     if (size < 6 || Le16(data) != 0 || Le16(data + 2) != 1) return false;
     uint32_t count = Le16(data + 4);
     if (count == 0 || 6 + 16ull * count > size) return false;
-    int bestArea = -1, bestDepth = -1;
+    int bestWidth = -1, bestDepth = -1;
     for (uint32_t i = 0; i < count; ++i) {
         const uint8_t* e = data + 6 + 16 * i;
         uint32_t bytes = Le32(e + 8), offset = Le32(e + 12);
@@ -287,14 +302,14 @@ bool ChooseIconEntry(const uint8_t* data, uint32_t size, IconEntry* chosen) {
             depth = bpp;
         }
         if (!SizeAllowed(entry.width, entry.height) || entry.width > 1024 || entry.height > 1024) continue;
-        int area = entry.width * entry.height;
-        if (area > bestArea || (area == bestArea && depth > bestDepth)) {
-            bestArea = area;
+        if (bestWidth < 0 || BetterIconWidth(entry.width, bestWidth, wanted) ||
+            (entry.width == bestWidth && depth > bestDepth)) {
+            bestWidth = entry.width;
             bestDepth = depth;
             *chosen = entry;
         }
     }
-    return bestArea > 0;
+    return bestWidth > 0;
 }
 
 // An icon from straight-alpha pixels: the colour bitmap carries the alpha, the mask is empty.
@@ -317,9 +332,9 @@ HICON IconFromPixels(const PicturePixels& pixels) {
     return icon;
 }
 
-HICON LoadIconFile(const uint8_t* data, uint32_t size, int* width, int* height) {
+HICON LoadIconFile(const uint8_t* data, uint32_t size, int* width, int* height, int wanted = 0) {
     IconEntry entry;
-    if (!ChooseIconEntry(data, size, &entry)) return nullptr;
+    if (!ChooseIconEntry(data, size, &entry, wanted)) return nullptr;
     HICON icon = nullptr;
     if (entry.png) {
         PicturePixels pixels;
@@ -385,9 +400,17 @@ PictureFormat DetectPictureFormat(const uint8_t* data, uint32_t size) {
     return PictureFormat::None;
 }
 
-bool DecodePicturePixels(const uint8_t* data, uint32_t size, PicturePixels* out) {
+bool DecodePicturePixels(const uint8_t* data, uint32_t size, PicturePixels* out, int wantedWidth) {
     Clear(out);
     bool ok = false;
+    IconEntry entry;
+    if (DetectPictureFormat(data, size) == PictureFormat::Ico && ChooseIconEntry(data, size, &entry, wantedWidth) &&
+        entry.png) {
+        // A PNG image in an icon file is read as it is, without a round trip through an icon.
+        ok = DecodePng(entry.bits, entry.size, out);
+        if (!ok) Clear(out);
+        return ok;
+    }
     switch (DetectPictureFormat(data, size)) {
     case PictureFormat::Png: ok = DecodePng(data, size, out); break;
     case PictureFormat::Jpeg: ok = DecodeJpeg(data, size, out); break;
@@ -395,7 +418,7 @@ bool DecodePicturePixels(const uint8_t* data, uint32_t size, PicturePixels* out)
     case PictureFormat::Gif: ok = DecodeGif(data, size, out); break;
     case PictureFormat::Ico: {
         int width = 0, height = 0;
-        HICON icon = LoadIconFile(data, size, &width, &height);
+        HICON icon = LoadIconFile(data, size, &width, &height, wantedWidth);
         if (icon) {
             ok = IconPixels(icon, width, height, out);
             DestroyIcon(icon);
@@ -406,6 +429,52 @@ bool DecodePicturePixels(const uint8_t* data, uint32_t size, PicturePixels* out)
     }
     if (!ok) Clear(out);
     return ok;
+}
+
+bool DecodePicturePixelsAtDpi(const uint8_t* data, uint32_t size, int dpi, PicturePixels* out) {
+    // Width 1 asks an icon file for its smallest image: the one for 96 DPI.
+    if (!DecodePicturePixels(data, size, out, 1)) return false;
+    const int width = ScaleToDpi(out->width, dpi), height = ScaleToDpi(out->height, dpi);
+    if (width == out->width && height == out->height) return true;
+    PicturePixels larger;
+    if (DecodePicturePixels(data, size, &larger, width) && larger.width > out->width) *out = std::move(larger);
+    if (out->width != width || out->height != height) *out = ResizePicturePixels(*out, width, height);
+    return out->width > 0;
+}
+
+PicturePixels ResizePicturePixels(const PicturePixels& in, int width, int height) {
+    PicturePixels out;
+    if (in.width <= 0 || in.height <= 0 || width <= 0 || height <= 0 || !SizeAllowed(width, height)) return out;
+    out.width = width;
+    out.height = height;
+    out.hasAlpha = in.hasAlpha;
+    out.pixels.resize(static_cast<size_t>(width) * height);
+    for (int y = 0; y < height; ++y) {
+        int y0 = static_cast<int>(static_cast<int64_t>(y) * in.height / height);
+        int y1 = std::max(y0 + 1, static_cast<int>(static_cast<int64_t>(y + 1) * in.height / height));
+        for (int x = 0; x < width; ++x) {
+            int x0 = static_cast<int>(static_cast<int64_t>(x) * in.width / width);
+            int x1 = std::max(x0 + 1, static_cast<int>(static_cast<int64_t>(x + 1) * in.width / width));
+            // Colours weighted by their alpha, so clear pixels lend no colour to the edge.
+            uint64_t a = 0, r = 0, g = 0, b = 0, n = 0;
+            for (int yy = y0; yy < y1; ++yy) {
+                for (int xx = x0; xx < x1; ++xx) {
+                    uint32_t px = in.pixels[static_cast<size_t>(yy) * in.width + xx];
+                    uint32_t pa = px >> 24;
+                    a += pa;
+                    r += pa * ((px >> 16) & 0xff);
+                    g += pa * ((px >> 8) & 0xff);
+                    b += pa * (px & 0xff);
+                    ++n;
+                }
+            }
+            uint32_t px = 0;
+            if (a > 0)
+                px = static_cast<uint32_t>((a / n) << 24 | (r / a) << 16 | (g / a) << 8 | (b / a));
+            out.pixels[static_cast<size_t>(y) * width + x] = px;
+        }
+    }
+    return out;
 }
 
 HBITMAP CreatePremultipliedBitmap(const PicturePixels& pixels, uint32_t** bitsOut) {

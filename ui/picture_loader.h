@@ -16,8 +16,17 @@ struct PicturePixels {
     std::vector<uint32_t> pixels;
     bool hasAlpha = false;  // some pixel is not fully opaque
 };
-// False, with *out emptied, when the bytes are not a picture this loader can decode.
-bool DecodePicturePixels(const uint8_t* data, uint32_t size, PicturePixels* out);
+// False, with *out emptied, when the bytes are not a picture this loader can decode. An icon
+// file gives its image for wantedWidth: that width, else the smallest wider one, else the
+// widest; without a wanted width (0) the widest.
+bool DecodePicturePixels(const uint8_t* data, uint32_t size, PicturePixels* out, int wantedWidth = 0);
+// The picture as it shows at the DPI: its size on a 96-DPI display (an icon file's smallest
+// image) scaled, drawn from the icon file's image for that size where there is one, else
+// resized from the nearest.
+bool DecodePicturePixelsAtDpi(const uint8_t* data, uint32_t size, int dpi, PicturePixels* out);
+// The pixels at another size: averaged over the source pixels each one covers when
+// shrinking, the nearest source pixel when growing (an edge stays an edge, never a blur).
+PicturePixels ResizePicturePixels(const PicturePixels& pixels, int width, int height);
 
 // A loaded picture of its own pixel size: an icon file gives an icon, anything else a
 // 32-bit top-down DIB section with premultiplied alpha (opaque pictures have alpha 255).

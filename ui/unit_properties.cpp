@@ -9,6 +9,7 @@
 #include "runtime/error_report.h"
 #include "runtime/memory.h"
 #include "runtime/runtime_services.h"
+#include "ui/dpi.h"
 #include "ui/window_loader.h"
 #include "ui/window_registry.h"
 
@@ -112,11 +113,14 @@ void MoveUnit(FormRecord& r, bool isWindow, int32_t n, int32_t v) {
     case kPropertyWidth: cx = v; break;
     default: cy = v; break;
     }
-    r.Left = x;
-    r.Top = y;
-    r.Width = cx;
-    r.Height = cy;
     Unit* u = RecordObject(r);
+    // A unit's record keeps its place on a 96-DPI display, so that a later change of DPI
+    // scales it from there; the window's own place is on the screen.
+    const int dpi = !isWindow && IsLive(u) ? u->dpi : kDesignDpi;
+    r.Left = ScaleFromDpi(x, dpi);
+    r.Top = ScaleFromDpi(y, dpi);
+    r.Width = ScaleFromDpi(cx, dpi);
+    r.Height = ScaleFromDpi(cy, dpi);
     if (IsLive(u)) SetWindowPos(u->hwnd, nullptr, x, y, cx, cy, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 

@@ -22,6 +22,7 @@ struct UnitCreateParams {
     uint32_t unitId;
     HMENU menu;                // record 0 only: the menu bar built by the loader, or null
     HACCEL accelerators;       // record 0 only
+    int dpi = 96;              // the window's DPI; left .. height are already at it
 };
 
 // A created unit. The framework owns it from loading until its window is destroyed; it
@@ -34,6 +35,7 @@ public:
     uint32_t windowId = 0;
     uint32_t unitId = 0;
     uint32_t typeId = 0;
+    int dpi = 96;  // the DPI the unit is laid out at
 
     // Interface 4: apply a new value of own property k (property number - 8). Texts arrive
     // borrowed. False when the unit has no such property.
@@ -51,6 +53,9 @@ public:
     // 0x8076 after the window is shown.
     virtual void OnLoaded() {}
     virtual void OnShown() {}
+    // The window moved to a monitor of another DPI (already in `dpi`): the loader has placed
+    // the unit's window; the unit makes its fonts, pictures and parts again at the new scale.
+    virtual void OnDpiChanged() {}
 
     // Notifications that Windows sends to a control's parent (WM_COMMAND, WM_NOTIFY,
     // WM_DRAWITEM, WM_MEASUREITEM, WM_CTLCOLOR*), handed back to the control's own unit.

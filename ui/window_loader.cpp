@@ -9,6 +9,7 @@
 #include "runtime/notify.h"
 #include "runtime/runtime_services.h"
 #include "runtime/startup.h"
+#include "ui/dpi.h"
 #include "ui/event_dispatch.h"
 #include "ui/keyboard_navigation.h"
 #include "ui/unit_properties.h"
@@ -160,8 +161,10 @@ void Fail(FormWindow& w, HWND hwnd) {
     ResetWorkingRecords(w);
 }
 
-// What a type's create function gets for one record: its data, stored place and flags.
-UnitCreateParams CreateParamsFor(const FormWindow& w, const FormRecord& r, bool isWindow, HWND parent, int controlId) {
+// What a type's create function gets for one record: its data, stored place and flags. A
+// unit's place is scaled to the window's DPI; the window scales its own size.
+UnitCreateParams CreateParamsFor(const FormWindow& w, const FormRecord& r, bool isWindow, HWND parent, int controlId,
+                                 int dpi) {
     UnitCreateParams p = {};
     p.record = &r;
     p.data = r.UnitData.data();
@@ -173,6 +176,14 @@ UnitCreateParams CreateParamsFor(const FormWindow& w, const FormRecord& r, bool 
     p.top = r.Top;
     p.width = r.Width;
     p.height = r.Height;
+    if (!isWindow) {
+        RECT rc = ScaleRectToDpi(r.Left, r.Top, r.Width, r.Height, dpi);
+        p.left = rc.left;
+        p.top = rc.top;
+        p.width = rc.right - rc.left;
+        p.height = rc.bottom - rc.top;
+    }
+    p.dpi = dpi;
     p.windowId = w.id;
     p.unitId = r.id;
     return p;
@@ -199,7 +210,7 @@ bool CreateUnits(FormWindow& w, HWND parent, bool modal) {
                          data.ShowInTaskbar != 0;
         if (modal || !inTaskbar) owner = static_cast<HWND>(RuntimeOwnerWindow());
     }
-    UnitCreateParams p = CreateParamsFor(w, r0, true, owner, 0);
+    UnitCreateParams p = CreateParamsFor(w, r0, true, owner, 0, SystemDpi());
     p.menu = rt.menuBar;
     p.accelerators = rt.accelerators;
     Unit* window = create(p);
@@ -211,6 +222,19 @@ bool CreateUnits(FormWindow& w, HWND parent, bool modal) {
     KeepInSlot(w, r0, window);
     WindowCreated();
     HWND hwnd = window->hwnd;
+    // Created at the system's DPI; a window that came up on a monitor of another DPI takes
+    // that monitor's.
+    if (WindowUnit* frame = dynamic_cast<WindowUnit*>(window)) {
+        int dpi = WindowDpi(hwnd);
+        if (dpi != frame->dpi) {
+            frame->dpi = dpi;
+            SIZE size = frame->OuterSizeAtDpi(dpi);
+            SetWindowPos(hwnd, nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+            frame->OnDpiChanged();
+        }
+        // At 96 DPI the stored size is the window's size, as it always was.
+        if (frame->dpi != kDesignDpi) frame->FitClientToDpi();
+    }
 
     int controlId = kFirstControlId;
     for (size_t i = w.records.size(); i-- > 1;) {
@@ -221,7 +245,7 @@ bool CreateUnits(FormWindow& w, HWND parent, bool modal) {
             Fail(w, hwnd);
             return false;
         }
-        Unit* unit = unitCreate(CreateParamsFor(w, r, false, hwnd, controlId));
+        Unit* unit = unitCreate(CreateParamsFor(w, r, false, hwnd, controlId, window->dpi));
         if (!unit) {
             Fail(w, hwnd);
             return false;
@@ -551,6 +575,32 @@ HCURSOR CreateUnitCursor(const uint8_t* data, uint32_t size) {
     memcpy(&resource[4], file + offset, bytes);
     return reinterpret_cast<HCURSOR>(CreateIconFromResourceEx(resource.data(), static_cast<DWORD>(resource.size()),
                                                               FALSE, 0x00030000, 0, 0, LR_DEFAULTCOLOR));
+}
+
+void RelayoutWindowAtDpi(FormWindow& w, int dpi) {
+    Unit* window = WindowObject(w);
+    if (!window) return;
+    window->dpi = dpi;
+    window->OnDpiChanged();
+    for (size_t i = 1; i < w.records.size(); ++i) {
+        const FormRecord& r = w.records[i];
+        Unit* u = RecordObject(r);
+        if (r.isMenu || !u || !u->hwnd) continue;
+        RECT rc = ScaleRectToDpi(r.Left, r.Top, r.Width, r.Height, dpi);
+        SetWindowPos(u->hwnd, nullptr, rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+        u->dpi = dpi;
+    }
+    // Once every unit has its place: parts that go beside a unit follow it.
+    for (size_t i = w.records.size(); i-- > 1;)
+        if (Unit* u = w.records[i].isMenu ? nullptr : RecordObject(w.records[i])) u->OnDpiChanged();
+    RedrawWindow(WindowHandle(w), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_FRAME);
+}
+
+int FormWindowDpi(uint32_t windowId) {
+    FormWindow* w = FindWindowById(windowId);
+    Unit* window = w && IsWindowAlive(*w) ? WindowObject(*w) : nullptr;
+    return window ? window->dpi : kDesignDpi;
 }
 
 bool LoadFormWindow(uint32_t windowId, HWND parent, bool modal) {

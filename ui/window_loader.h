@@ -51,6 +51,13 @@ HACCEL BuildAccelerators(const FormWindow& window);
 // Entries of the shortcut table, by ShortcutIndex (1-based). False for 0 and unknown indexes.
 bool ShortcutKey(uint32_t index, const char** name, BYTE* modifiers, WORD* virtualKey);
 
+// The window moved to a monitor of another DPI (WM_DPICHANGED, after the window took its new
+// rectangle): every unit goes to its stored place scaled to the DPI and makes its fonts and
+// pictures again. Contents, selections and what is shown stay as they are.
+void RelayoutWindowAtDpi(FormWindow& window, int dpi);
+// The DPI a loaded window is laid out at; 96 when it is not loaded.
+int FormWindowDpi(uint32_t windowId);
+
 // Mouse cursors from MouseCursor data: null for the default cursor (number 0) and for data
 // that names no cursor. The handle is the caller's to destroy.
 HCURSOR CreateUnitCursor(const uint8_t* data, uint32_t size);

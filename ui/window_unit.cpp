@@ -7,6 +7,7 @@
 #include <shellapi.h>
 
 #include "runtime/command_args.h"
+#include "ui/dpi.h"
 #include "ui/event_dispatch.h"
 #include "ui/wide_text.h"
 #include "ui/window_loader.h"
@@ -216,6 +217,29 @@ LRESULT CALLBACK FrameWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM 
     case WM_DROPFILES:
         OnDropFiles(unit, reinterpret_cast<HDROP>(wParam));
         return 0;
+    case WM_DPICHANGED: {
+        const int dpi = HIWORD(wParam);
+        FormWindow* w = FindWindowByObject(unit);
+        if (!w || dpi < 48 || dpi > 960) return 0;
+        RECT target;
+        if (lParam) {
+            target = *reinterpret_cast<const RECT*>(lParam);
+        } else {
+            // No suggestion: the window keeps its top-left corner.
+            GetWindowRect(hwnd, &target);
+            SIZE size = unit->OuterSizeAtDpi(dpi);
+            target.right = target.left + size.cx;
+            target.bottom = target.top + size.cy;
+        }
+        SetWindowPos(hwnd, nullptr, target.left, target.top, target.right - target.left, target.bottom - target.top,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+        // A frame or menu bar other than the suggestion foresaw (a bar that now wraps) would
+        // cut the client area short: the size follows the client area the DPI asks for.
+        unit->dpi = dpi;
+        unit->FitClientToDpi();
+        RelayoutWindowAtDpi(*w, dpi);
+        return 0;
+    }
     case WM_DESTROY:
         if (FormWindow* w = FindWindowByObject(unit)) ReplayDisabledWindows(*w);
         break;
@@ -255,6 +279,20 @@ void WindowFrameStyles(const WindowData& d, DWORD* style, DWORD* exStyle) {
     if (d.AlwaysOnTop) ex |= WS_EX_TOPMOST;
     *style = s;
     *exStyle = ex;
+}
+
+SIZE ScaledOuterSize(const WindowData& d, bool menu, int width, int height, int dpi) {
+    SIZE size = {width, height};
+    if (dpi == kDesignDpi) return size;
+    DWORD style, ex;
+    WindowFrameStyles(d, &style, &ex);
+    RECT frame = {0, 0, 0, 0};
+    AdjustWindowRectForDpi(&frame, style, menu, ex, kDesignDpi);
+    RECT rc = {0, 0, ScaleToDpi(width - (frame.right - frame.left), dpi), ScaleToDpi(height - (frame.bottom - frame.top), dpi)};
+    AdjustWindowRectForDpi(&rc, style, menu, ex, dpi);
+    size.cx = rc.right - rc.left;
+    size.cy = rc.bottom - rc.top;
+    return size;
 }
 
 HICON IconFromIconFile(const uint8_t* data, uint32_t size, int width, int height) {
@@ -312,8 +350,9 @@ void WindowUnit::ApplyIcon() {
     HICON big = nullptr, small = nullptr;
     if (!data.Icon.empty()) {
         uint32_t n = static_cast<uint32_t>(data.Icon.size());
-        big = IconFromIconFile(data.Icon.data(), n, GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON));
-        small = IconFromIconFile(data.Icon.data(), n, GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON));
+        big = IconFromIconFile(data.Icon.data(), n, SystemMetricForDpi(SM_CXICON, dpi), SystemMetricForDpi(SM_CYICON, dpi));
+        small = IconFromIconFile(data.Icon.data(), n, SystemMetricForDpi(SM_CXSMICON, dpi),
+                                 SystemMetricForDpi(SM_CYSMICON, dpi));
     }
     if (hwnd) {
         SendMessageW(hwnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big));
@@ -323,6 +362,27 @@ void WindowUnit::ApplyIcon() {
     if (smallIcon_) DestroyIcon(smallIcon_);
     bigIcon_ = big;
     smallIcon_ = small;
+}
+
+SIZE WindowUnit::OuterSizeAtDpi(int atDpi) const {
+    return ScaledOuterSize(data, hwnd && GetMenu(hwnd), designWidth_, designHeight_, atDpi);
+}
+
+void WindowUnit::FitClientToDpi() {
+    if (!hwnd || IsIconic(hwnd) || IsZoomed(hwnd)) return;
+    DWORD style, ex;
+    WindowFrameStyles(data, &style, &ex);
+    RECT frame = {0, 0, 0, 0};
+    AdjustWindowRectForDpi(&frame, style, GetMenu(hwnd) != nullptr, ex, kDesignDpi);
+    const int wantWidth = ScaleToDpi(designWidth_ - (frame.right - frame.left), dpi);
+    const int wantHeight = ScaleToDpi(designHeight_ - (frame.bottom - frame.top), dpi);
+    RECT client, outer;
+    GetClientRect(hwnd, &client);
+    GetWindowRect(hwnd, &outer);
+    const int dx = wantWidth - client.right, dy = wantHeight - client.bottom;
+    if (dx == 0 && dy == 0) return;
+    SetWindowPos(hwnd, nullptr, 0, 0, outer.right - outer.left + dx, outer.bottom - outer.top + dy,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void WindowUnit::ApplyMovable() {
@@ -432,6 +492,9 @@ Unit* CreateWindowUnit(const UnitCreateParams& p) {
     unit->windowId = p.windowId;
     unit->unitId = p.unitId;
     unit->typeId = kTypeWindow;
+    unit->dpi = p.dpi;
+    unit->designWidth_ = p.width;
+    unit->designHeight_ = p.height;
 
     std::wstring className = GbkToWide(unit->data.WindowClassName.c_str());
     // A class of that name that is not ours (a system class) would give a window without
@@ -443,17 +506,18 @@ Unit* CreateWindowUnit(const UnitCreateParams& p) {
     DWORD style, ex;
     WindowFrameStyles(unit->data, &style, &ex);
     style |= p.style & WS_DISABLED;
+    SIZE size = ScaledOuterSize(unit->data, p.menu != nullptr, p.width, p.height, p.dpi);
     int x = p.left, y = p.top;
     if (unit->data.Position == 1) {
         RECT work;
         if (!SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0))
             SetRect(&work, 0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
-        x = work.left + (work.right - work.left - p.width) / 2;
-        y = work.top + (work.bottom - work.top - p.height) / 2;
+        x = work.left + (work.right - work.left - size.cx) / 2;
+        y = work.top + (work.bottom - work.top - size.cy) / 2;
     }
     unit->ApplyBackColour();
     HWND hwnd = CreateWindowExW(ex, className.c_str(), GbkToWide(unit->data.Title.c_str()).c_str(), style, x, y,
-                                p.width, p.height, p.parent, p.menu, GetModuleHandleW(nullptr), unit);
+                                size.cx, size.cy, p.parent, p.menu, GetModuleHandleW(nullptr), unit);
     if (!hwnd) {
         delete unit;
         return nullptr;

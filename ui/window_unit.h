@@ -23,6 +23,14 @@ public:
     int ShowCommand() const;
     HBRUSH BackgroundBrush() const;
 
+    // The window's outer size for its stored size (the one on a 96-DPI display) at the DPI:
+    // the client area scaled, the frame the system's at that DPI.
+    SIZE OuterSizeAtDpi(int dpi) const;
+    // Gives the window the client size its stored size scales to at its DPI (the frame or
+    // the menu bar may differ from what the system predicted).
+    void FitClientToDpi();
+    void OnDpiChanged() override { ApplyIcon(); }
+
     WindowData data;
 
 private:
@@ -32,12 +40,16 @@ private:
     void ApplyIcon();
     void ApplyMovable();
 
+    int designWidth_ = 0, designHeight_ = 0;  // the stored outer size
     HBRUSH ownBrush_ = nullptr;
     HICON bigIcon_ = nullptr, smallIcon_ = nullptr;
 };
 
 // Window styles for the stored look: border style, caption, boxes, always on top.
 void WindowFrameStyles(const WindowData& data, DWORD* style, DWORD* exStyle);
+// The outer size of a window stored as width x height on a 96-DPI display, at the DPI: the
+// client area scaled, the frame (with the menu bar when there is one) the system's at that DPI.
+SIZE ScaledOuterSize(const WindowData& data, bool menu, int width, int height, int dpi);
 // An icon of the given size from an ICO file image; null when the bytes are no icon.
 HICON IconFromIconFile(const uint8_t* data, uint32_t size, int width, int height);
 

@@ -303,8 +303,9 @@ TEST_CASE("a super button pops up its menu below the encoding group; a choice ru
         GetWindowRect(menu, &r);
         POINT client = {0, 0};
         ClientToScreen(p.main(), &client);
-        // The placement adds the group's client position to the window's position.
-        CHECK(r.left - window.left == (group.left - client.x) + c.k);
+        // The placement adds the group's client position to the window's position; k is a
+        // length on a 96-DPI display.
+        CHECK(r.left - window.left == (group.left - client.x) + MulDiv(c.k, DisplayDpi(), 96));
         PostMessageW(menu, WM_KEYDOWN, VK_ESCAPE, 0);
         CHECK(WaitFor([&] { return FindProcessWindow(p.processId(), L"#32768", true) == nullptr; }));
     }

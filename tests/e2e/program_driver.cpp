@@ -115,6 +115,13 @@ std::string Gbk(const std::wstring& wide) {
     return s;
 }
 
+int DisplayDpi() {
+    HDC dc = GetDC(nullptr);
+    int dpi = GetDeviceCaps(dc, LOGPIXELSY);
+    ReleaseDC(nullptr, dc);
+    return dpi;
+}
+
 HWND FindProcessWindow(DWORD pid, const wchar_t* className, bool visibleOnly) {
     ProcessSearch s = {pid, className, visibleOnly, nullptr};
     EnumWindows(FindInProcess, reinterpret_cast<LPARAM>(&s));

@@ -79,6 +79,8 @@ std::wstring Wide(const std::string& gbk);
 std::string Gbk(const std::wstring& wide);
 // A top-level window of the given process with the given class, or null.
 HWND FindProcessWindow(DWORD pid, const wchar_t* className, bool visibleOnly);
+// The display's DPI (the test prefix's LogPixels), which the program lays itself out at.
+int DisplayDpi();
 
 // The program under test, shared by the cases; started again when an earlier case ended it.
 ProgramDriver& Program();

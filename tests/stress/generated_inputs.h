@@ -67,3 +67,9 @@ struct RoutineEntry {
     int weight;
 };
 const std::vector<RoutineEntry>& Routines();
+// The script engine's routines (and the reports that use it) take every fifth corpus input.
+inline bool UsesScriptEngine(const RoutineEntry& e) { return e.weight >= 50; }
+const int kScriptEngineStride = 5;
+
+// The differential corpus's inputs: a few hundred generated texts of every family.
+std::vector<std::string> CorpusInputs();

@@ -150,3 +150,44 @@ TEST_CASE("picture loader: a picture composed over a colour is opaque") {
     CHECK(bits[1] == 0xff80007fu);  // half red over blue
     DeleteObject(b);
 }
+
+namespace {
+// An icon file of PNG images, one square of one colour per size.
+Blob PngIcon(std::initializer_list<std::pair<int, uint32_t>> images) {
+    Blob file = {0, 0, 1, 0, static_cast<uint8_t>(images.size()), 0}, body;
+    for (const auto& image : images) {
+        Blob png = EncodePng(image.first, image.first, std::vector<uint32_t>(image.first * image.first, image.second));
+        // Width, height, 1 plane, 32 bits, the image's size and offset.
+        const uint32_t entry[4] = {static_cast<uint32_t>(image.first * 0x101), 0x00200001, static_cast<uint32_t>(png.size()),
+                                   static_cast<uint32_t>(6 + 16 * images.size() + body.size())};
+        file.insert(file.end(), reinterpret_cast<const uint8_t*>(entry), reinterpret_cast<const uint8_t*>(entry) + 16);
+        body.insert(body.end(), png.begin(), png.end());
+    }
+    file.insert(file.end(), body.begin(), body.end());
+    return file;
+}
+}  // namespace
+
+TEST_CASE("picture loader: a picture at a DPI is its 96-DPI size scaled, from the icon image that serves best") {
+    const uint32_t red = 0xffff0000, green = 0xff00ff00, blue = 0xff0000ff;
+    const Blob icon = PngIcon({{24, green}, {16, red}, {32, blue}});
+    const Blob png = EncodePng(16, 16, std::vector<uint32_t>(256, red));
+    const struct {
+        const Blob* data;
+        int dpi, width;
+        uint32_t colour;  // of the image it came from
+    } cases[] = {
+        {&icon, 96, 16, red},   {&icon, 120, 20, green}, {&icon, 144, 24, green}, {&icon, 168, 28, blue},
+        {&icon, 192, 32, blue}, {&icon, 288, 48, blue},  {&png, 96, 16, red},     {&png, 144, 24, red},
+    };
+    for (const auto& c : cases) {
+        CAPTURE(c.dpi);
+        PicturePixels p;
+        REQUIRE(DecodePicturePixelsAtDpi(c.data->data(), static_cast<uint32_t>(c.data->size()), c.dpi, &p));
+        CHECK((p.width == c.width && p.height == c.width));
+        CHECK(p.pixels == std::vector<uint32_t>(c.width * c.width, c.colour));
+    }
+    PicturePixels widest;
+    REQUIRE(DecodePicturePixels(icon.data(), static_cast<uint32_t>(icon.size()), &widest));
+    CHECK(widest.width == 32);
+}

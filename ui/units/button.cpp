@@ -15,6 +15,7 @@ public:
 
     bool Create(const UnitCreateParams& p) {
         if (!ReadButtonData(p.data, p.size, &d_)) return false;
+        font_.SetDpi(p.dpi);
         font_.Set(d_.Font);  // a font that cannot be made leaves the default one
         DWORD pictureStyle = picture_.Load(d_.Picture);
         DWORD style = BS_MULTILINE | (d_.ButtonType == 1 ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON) |
@@ -80,6 +81,8 @@ public:
         default: return false;
         }
     }
+
+    void OnDpiChanged() override { RefreshUnitFont(this, &font_); }
 
 private:
     ButtonData d_;

@@ -10,6 +10,7 @@
 #include "runtime/library.h"
 #include "runtime/library_file.h"
 #include "runtime/memory.h"
+#include "ui/dpi.h"
 #include "ui/units/unit_common.h"
 #include "ui/wide_text.h"
 
@@ -124,6 +125,10 @@ public:
         return virtualKey == VK_RETURN && d_.MultiLine && d_.InputMode != 1;
     }
     void OnLoaded() override { PlaceSpin(); }
+    void OnDpiChanged() override {
+        RefreshUnitFont(this, &font_);
+        PlaceSpin();
+    }
     bool OnParentNotify(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result) override;
 
     void PlaceSpin();
@@ -366,6 +371,7 @@ LRESULT CALLBACK EditSubclass(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam,
 
 bool EditBoxUnit::Create(const UnitCreateParams& p) {
     if (!ReadEditBoxData(p.data, p.size, &d_)) return false;
+    font_.SetDpi(p.dpi);
     font_.Set(d_.Font);  // a font that cannot be made leaves the default one
     UnitCreateParams params = p;
     if (!d_.MultiLine) {
@@ -376,7 +382,7 @@ bool EditBoxUnit::Create(const UnitCreateParams& p) {
         GetTextMetricsW(dc, &tm);
         SelectObject(dc, old);
         ReleaseDC(nullptr, dc);
-        int least = tm.tmHeight + 2 * GetSystemMetrics(SM_CYEDGE);
+        int least = tm.tmHeight + 2 * SystemMetricForDpi(SM_CYEDGE, p.dpi);
         if (params.height < least) params.height = least;
     }
     HWND h = CreateUnitWindow(params, BorderExStyle(d_.Border), L"EDIT", d_.Content, EditStyle(d_));
@@ -435,10 +441,7 @@ void EditBoxUnit::PlaceSpin() {
     RECT rc;
     GetWindowRect(hwnd, &rc);
     MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&rc), 2);
-    RECT sr;
-    GetWindowRect(spin_, &sr);
-    int width = sr.right - sr.left;
-    if (width <= 0) width = GetSystemMetrics(SM_CXVSCROLL);
+    int width = SystemMetricForDpi(SM_CXVSCROLL, dpi);
     bool visible = (GetWindowLongW(hwnd, GWL_STYLE) & WS_VISIBLE) != 0;
     SetWindowPos(spin_, hwnd, rc.right, rc.top, width, rc.bottom - rc.top,
                  SWP_NOACTIVATE | (visible ? SWP_SHOWWINDOW : SWP_HIDEWINDOW));

@@ -70,6 +70,8 @@ public:
 
     HBRUSH Background() { return brush_.get(d_.BackColour); }
 
+    void OnDpiChanged() override { RefreshUnitFont(this, &font_); }
+
 private:
     GroupBoxData d_;
     UnitFont font_;
@@ -114,6 +116,7 @@ LRESULT CALLBACK GroupSubclass(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam
 
 bool GroupBoxUnit::Create(const UnitCreateParams& p) {
     if (!ReadGroupBoxData(p.data, p.size, &d_)) return false;
+    font_.SetDpi(p.dpi);
     font_.Set(d_.Font);  // a font that cannot be made leaves the default one
     // Clipping its units keeps a repaint of the frame from painting over them; transparent
     // labels are not clipped, so they still get the background they draw on.

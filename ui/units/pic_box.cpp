@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "runtime/command_args.h"
+#include "ui/dpi.h"
 #include "ui/picture_loader.h"
 #include "ui/units/unit_common.h"
 
@@ -155,7 +156,10 @@ void PicBoxUnit::Paint(HDC dc, const RECT& client) {
     FillRect(dc, &client, brush_.get(d_.BackColour));
     if (!picture_) return;
     const int cw = client.right - client.left, ch = client.bottom - client.top;
-    const int pw = picture_.width, ph = picture_.height;
+    // A picture's own size is the one it has on a 96-DPI display: it grows with the scale
+    // like the box does, resampled from its own pixels.
+    const int sw = picture_.width, sh = picture_.height;
+    const int pw = ScaleToDpi(sw, dpi), ph = ScaleToDpi(sh, dpi);
     if (cw <= 0 || ch <= 0 || pw <= 0 || ph <= 0) return;
     int x = 0, y = 0, w = pw, h = ph;
     switch (d_.DisplayMode) {
@@ -185,11 +189,13 @@ void PicBoxUnit::Paint(HDC dc, const RECT& client) {
         return;
     }
     if (d_.DisplayMode == 3) {
+        HBITMAP tile = (pw == sw && ph == sh) ? picture_.bitmap : Scaled(pw, ph);
+        if (!tile) return;
         for (int ty = 0; ty < ch; ty += ph)
-            for (int tx = 0; tx < cw; tx += pw) DrawBitmap(dc, picture_.bitmap, picture_.hasAlpha, tx, ty, pw, ph);
+            for (int tx = 0; tx < cw; tx += pw) DrawBitmap(dc, tile, picture_.hasAlpha, tx, ty, pw, ph);
         return;
     }
-    HBITMAP bitmap = (w == pw && h == ph) ? picture_.bitmap : Scaled(w, h);
+    HBITMAP bitmap = (w == sw && h == sh) ? picture_.bitmap : Scaled(w, h);
     if (bitmap) DrawBitmap(dc, bitmap, picture_.hasAlpha, x, y, w, h);
 }
 

@@ -38,6 +38,7 @@ public:
 
     bool Create(const UnitCreateParams& p) {
         if (!ReadRadioBoxData(p.data, p.size, &d_)) return false;
+        font_.SetDpi(p.dpi);
         font_.Set(d_.Font);  // a font that cannot be made leaves the default one
         DWORD pictureStyle = picture_.Load(d_.Picture);
         HWND h = CreateUnitWindow(p, 0, L"BUTTON", d_.Caption, RadioStyle(d_) | pictureStyle);
@@ -130,6 +131,8 @@ public:
         default: return false;
         }
     }
+
+    void OnDpiChanged() override { RefreshUnitFont(this, &font_); }
 
 private:
     RadioBoxData d_;

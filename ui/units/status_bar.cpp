@@ -17,6 +17,7 @@ public:
 
     bool Create(const UnitCreateParams& p) {
         if (!ReadStatusBarData(p.data, p.size, &d_)) return false;
+        font_.SetDpi(p.dpi);
         font_.Set(d_.Font);  // a font that cannot be made leaves the default one
         INITCOMMONCONTROLSEX icc = {sizeof icc, ICC_BAR_CLASSES};
         InitCommonControlsEx(&icc);
@@ -62,6 +63,12 @@ public:
         case kText: ResultString(r, text_); return true;
         default: return false;
         }
+    }
+
+    void OnDpiChanged() override {
+        RefreshUnitFont(this, &font_);
+        // The bar takes its height from the new font and its place from its parent.
+        SendMessageW(hwnd, WM_SIZE, 0, 0);
     }
 
 private:

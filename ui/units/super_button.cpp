@@ -9,6 +9,7 @@
 #include <algorithm>
 
 #include "runtime/command_args.h"
+#include "ui/dpi.h"
 #include "ui/keyboard_navigation.h"
 #include "ui/picture_loader.h"
 #include "ui/units/unit_common.h"
@@ -25,6 +26,7 @@ enum SuperBtnProperty {
 
 const UINT_PTR kSuperBtnSubclassId = 0x57485342;  // 'WHSB'
 const int kGap = 3;  // between picture and caption: four-character captions fit a 72-pixel button
+const int kFaceInset = 2;  // the frame around the content
 
 // A picture ready to blend: transparent colour applied, premultiplied.
 struct FacePicture {
@@ -67,11 +69,11 @@ void MakeDisabled(PicturePixels* p) {
     p->hasAlpha = true;
 }
 
-void Prepare(const Blob& data, uint32_t transparent, bool disabled, FacePicture* out) {
+void Prepare(const Blob& data, uint32_t transparent, bool disabled, int dpi, FacePicture* out) {
     out->Clear();
     if (data.empty()) return;
     PicturePixels pixels;
-    if (!DecodePicturePixels(data.data(), static_cast<uint32_t>(data.size()), &pixels)) return;
+    if (!DecodePicturePixelsAtDpi(data.data(), static_cast<uint32_t>(data.size()), dpi, &pixels)) return;
     ApplyTransparentColour(&pixels, transparent);
     if (disabled) MakeDisabled(&pixels);
     out->bitmap = CreatePremultipliedBitmap(pixels);
@@ -111,13 +113,18 @@ public:
 
 private:
     void PreparePictures() {
-        Prepare(d_.PicOut, d_.TransColorOut, false, &out_);
-        Prepare(d_.PicIn, d_.TransColorIn, false, &in_);
+        Prepare(d_.PicOut, d_.TransColorOut, false, dpi, &out_);
+        Prepare(d_.PicIn, d_.TransColorIn, false, dpi, &in_);
         if (!d_.PicDisabled.empty()) {
-            Prepare(d_.PicDisabled, d_.TransColorDisabled, false, &disabled_);
+            Prepare(d_.PicDisabled, d_.TransColorDisabled, false, dpi, &disabled_);
         } else {
-            Prepare(d_.PicOut, d_.TransColorOut, true, &disabled_);
+            Prepare(d_.PicOut, d_.TransColorOut, true, dpi, &disabled_);
         }
+    }
+    void OnDpiChanged() override {
+        RefreshUnitFont(this, &font_);
+        PreparePictures();
+        Redraw();
     }
     const FacePicture& PictureFor(bool disabled, bool over) const {
         if (disabled) return disabled_;
@@ -179,6 +186,7 @@ LRESULT CALLBACK SuperBtnSubclass(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPa
 
 bool SuperBtnUnit::Create(const UnitCreateParams& p) {
     if (!ReadSuperBtnData(p.data, p.size, &d_)) return false;
+    font_.SetDpi(p.dpi);
     font_.Set(d_.font);  // a font that cannot be made leaves the default one
     HWND h = CreateUnitWindow(p, 0, L"BUTTON", d_.caption, BS_OWNERDRAW);
     if (!h) return false;
@@ -312,6 +320,7 @@ void SuperBtnUnit::Paint(HDC dc, const RECT& rc, UINT state, bool over) {
     }
     if (disabled) fg = GetSysColor(COLOR_GRAYTEXT);
 
+    const int inset = ScaleToDpi(kFaceInset, dpi), gap = ScaleToDpi(kGap, dpi);
     RECT face = rc;
     if (d_.BtnStyle == 2) {
         HBRUSH parentFace = GetSysColorBrush(COLOR_BTNFACE);
@@ -336,7 +345,7 @@ void SuperBtnUnit::Paint(HDC dc, const RECT& rc, UINT state, bool over) {
             InflateRect(&glow, -2, -2);
             FrameWith(dc, glow, RGB(255, 200, 60));
         }
-        InflateRect(&face, -2, -2);
+        InflateRect(&face, -inset, -inset);
     } else {
         HBRUSH brush = CreateSolidBrush(bg);
         FillRect(dc, &rc, brush);
@@ -352,7 +361,7 @@ void SuperBtnUnit::Paint(HDC dc, const RECT& rc, UINT state, bool over) {
                 FrameWith(dc, rc, GetSysColor(hot ? COLOR_HIGHLIGHT : COLOR_BTNSHADOW));
             }
         }
-        InflateRect(&face, -2, -2);
+        InflateRect(&face, -inset, -inset);
     }
 
     // Content: picture and caption arranged by AlignStyle, moved when pressed.
@@ -376,22 +385,22 @@ void SuperBtnUnit::Paint(HDC dc, const RECT& rc, UINT state, bool over) {
     POINT pp = {0, 0}, tp = {0, 0};
     switch (both ? d_.AlignStyle : 3) {
     case 1: {  // picture above, caption below
-        int total = ps.cy + kGap + ts.cy;
+        int total = ps.cy + gap + ts.cy;
         int top = face.top + std::max(0, (fh - total) / 2);
         pp = {face.left + (fw - ps.cx) / 2, top};
-        tp = {face.left + (fw - ts.cx) / 2, top + ps.cy + kGap};
+        tp = {face.left + (fw - ts.cx) / 2, top + ps.cy + gap};
         break;
     }
     case 0:    // picture left, caption right
     case 2: {  // caption left, picture right
-        int total = ps.cx + kGap + ts.cx;
+        int total = ps.cx + gap + ts.cx;
         int left = face.left + std::max(0, (fw - total) / 2);
         if (d_.AlignStyle == 0) {
             pp = {left, face.top + (fh - ps.cy) / 2};
-            tp = {left + ps.cx + kGap, face.top + (fh - ts.cy) / 2};
+            tp = {left + ps.cx + gap, face.top + (fh - ts.cy) / 2};
         } else {
             tp = {left, face.top + (fh - ts.cy) / 2};
-            pp = {left + ts.cx + kGap, face.top + (fh - ps.cy) / 2};
+            pp = {left + ts.cx + gap, face.top + (fh - ps.cy) / 2};
         }
         break;
     }
@@ -430,7 +439,7 @@ void SuperBtnUnit::Paint(HDC dc, const RECT& rc, UINT state, bool over) {
     bool wantsFocus = (d_.BtnStyle == 1 || d_.DrawFocus) && !(state & ODS_NOFOCUSRECT);
     if (focused && (wantsFocus || KeyboardCuesShown(hwnd))) {
         RECT fr = rc;
-        InflateRect(&fr, -3, -3);
+        InflateRect(&fr, -(inset + 1), -(inset + 1));
         SetTextColor(dc, RGB(0, 0, 0));
         SetBkColor(dc, RGB(255, 255, 255));
         DrawFocusRect(dc, &fr);

@@ -11,6 +11,7 @@
 
 #include "runtime/command_args.h"
 #include "runtime/notify.h"
+#include "ui/dpi.h"
 #include "ui/units/unit_common.h"
 #include "ui/wide_text.h"
 #include "ui/window_registry.h"
@@ -184,6 +185,11 @@ public:
     ~SupperMenuUnit() override;
     bool Create(const UnitCreateParams& p);
     void OnLoaded() override { Attach(GetParent(hwnd)); }
+    // The menus are measured again with the font at the new DPI.
+    void OnDpiChanged() override {
+        BuildFont();
+        Restyle();
+    }
 
     bool PropertyChanged(int k, const ArgRecord& value) override;
     bool ReadProperty(int k, ArgRecord* value) override;
@@ -201,6 +207,7 @@ private:
     bool Describe(UINT id, ULONG_PTR data, HMENU menu, ItemView* item, bool* bar) const;
     void Measure(MEASUREITEMSTRUCT* m);
     void Draw(const DRAWITEMSTRUCT* d);
+    int Px(int designPixels) const { return ScaleToDpi(designPixels, dpi); }
 
     SupperMenuData d_;
     HFONT font_ = nullptr;
@@ -265,9 +272,15 @@ void SupperMenuUnit::BuildFont() {
     ncm.cbSize = sizeof ncm;
     SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof ncm, &ncm, 0);
     LOGFONTW lf = ncm.lfMenuFont;
+    // The system's menu font is the one for the system's DPI; a stored font's height is the
+    // one for 96 DPI. Both at the window's DPI.
+    lf.lfHeight = MulDiv(lf.lfHeight, dpi, SystemDpi());
+    lf.lfWidth = 0;
     LOGFONTW stored;
     if (LogFontFromImage(d_.Font, &stored)) {
         lf = stored;
+        lf.lfHeight = ScaleToDpi(lf.lfHeight, dpi);
+        lf.lfWidth = ScaleToDpi(lf.lfWidth, dpi);
     } else if (!d_.FontFace.empty()) {
         std::wstring face = GbkToWide(d_.FontFace.c_str());
         lstrcpynW(lf.lfFaceName, face.c_str(), LF_FACESIZE);
@@ -339,13 +352,13 @@ void SupperMenuUnit::Measure(MEASUREITEMSTRUCT* m) {
     ItemView item;
     bool bar = false;
     if (!Describe(m->itemID, m->itemData, nullptr, &item, &bar)) {
-        m->itemWidth = 60;
-        m->itemHeight = 22;
+        m->itemWidth = Px(60);
+        m->itemHeight = Px(22);
         return;
     }
     if (!bar && (item.type & MFT_SEPARATOR)) {
         m->itemWidth = 0;
-        m->itemHeight = 7;
+        m->itemHeight = Px(7);
         return;
     }
     HDC dc = GetDC(host_);
@@ -363,11 +376,12 @@ void SupperMenuUnit::Measure(MEASUREITEMSTRUCT* m) {
     SelectObject(dc, old);
     ReleaseDC(host_, dc);
     if (bar) {
-        m->itemWidth = (r.right - r.left) + 12;
-        m->itemHeight = std::max<UINT>(GetSystemMetrics(SM_CYMENU) - 1, (r.bottom - r.top) + 4);
+        m->itemWidth = (r.right - r.left) + Px(12);
+        m->itemHeight = std::max<UINT>(SystemMetricForDpi(SM_CYMENU, dpi) - 1, (r.bottom - r.top) + Px(4));
     } else {
-        m->itemWidth = kBandWidth + 8 + (r.right - r.left) + (keys.empty() ? 0 : 24 + (k.right - k.left)) + 20;
-        m->itemHeight = std::max<UINT>(22, (r.bottom - r.top) + 8);
+        m->itemWidth =
+            Px(kBandWidth) + Px(8) + (r.right - r.left) + (keys.empty() ? 0 : Px(24) + (k.right - k.left)) + Px(20);
+        m->itemHeight = std::max<UINT>(Px(22), (r.bottom - r.top) + Px(8));
     }
 }
 
@@ -407,10 +421,11 @@ void SupperMenuUnit::Draw(const DRAWITEMSTRUCT* d) {
     }
 
     FillColour(dc, rc, Colour(kPopupBack));
-    RECT band = {rc.left, rc.top, rc.left + kBandWidth, rc.bottom};
+    const int bandWidth = Px(kBandWidth);
+    RECT band = {rc.left, rc.top, rc.left + bandWidth, rc.bottom};
     FillColour(dc, band, Colour(kBand));
     if (item.type & MFT_SEPARATOR) {
-        RECT line = {rc.left + kBandWidth + 4, (rc.top + rc.bottom) / 2, rc.right - 2, (rc.top + rc.bottom) / 2 + 1};
+        RECT line = {rc.left + bandWidth + Px(4), (rc.top + rc.bottom) / 2, rc.right - Px(2), (rc.top + rc.bottom) / 2 + 1};
         FillColour(dc, line, Colour(kSeparator));
         SelectObject(dc, oldFont);
         return;
@@ -422,19 +437,21 @@ void SupperMenuUnit::Draw(const DRAWITEMSTRUCT* d) {
         FrameColour(dc, hl, Colour(kHotBorder));
     }
     if (d->itemState & ODS_CHECKED) {
-        RECT box = {band.left + 4, rc.top + (rc.bottom - rc.top - 16) / 2, band.left + 20, 0};
-        box.bottom = box.top + 16;
+        const int side = Px(16);
+        RECT box = {band.left + Px(4), rc.top + (rc.bottom - rc.top - side) / 2, band.left + Px(4) + side, 0};
+        box.bottom = box.top + side;
         FillColour(dc, box, Colour(kCheckBack));
         FrameColour(dc, box, Colour(kHotBorder));
-        HPEN pen = CreatePen(PS_SOLID, 2, Colour(kText));
+        HPEN pen = CreatePen(PS_SOLID, Px(2), Colour(kText));
         HGDIOBJ oldPen = SelectObject(dc, pen);
-        POINT tick[3] = {{box.left + 3, box.top + 8}, {box.left + 6, box.top + 11}, {box.left + 12, box.top + 4}};
+        POINT tick[3] = {{box.left + Px(3), box.top + Px(8)}, {box.left + Px(6), box.top + Px(11)},
+                         {box.left + Px(12), box.top + Px(4)}};
         Polyline(dc, tick, 3);
         SelectObject(dc, oldPen);
         DeleteObject(pen);
     }
     SetTextColor(dc, disabled ? Colour(kGreyText) : (hot ? Colour(kHotText) : Colour(kText)));
-    RECT text = {rc.left + kBandWidth + 8, rc.top, rc.right - 20, rc.bottom};
+    RECT text = {rc.left + bandWidth + Px(8), rc.top, rc.right - Px(20), rc.bottom};
     DrawTextW(dc, label.c_str(), static_cast<int>(label.size()), &text, DT_SINGLELINE | DT_VCENTER | prefix);
     if (!keys.empty())
         DrawTextW(dc, keys.c_str(), static_cast<int>(keys.size()), &text, DT_SINGLELINE | DT_VCENTER | DT_RIGHT | prefix);

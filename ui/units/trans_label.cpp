@@ -17,6 +17,7 @@ public:
 
     bool Create(const UnitCreateParams& p) {
         if (!ReadTransLabelData(p.data, p.size, &d_)) return false;
+        font_.SetDpi(p.dpi);
         font_.Set(d_.Font);  // a font that cannot be made leaves the default one
         if (!RegisterUnitClass(kLabelClass, Procedure)) return false;
         HWND h = CreateUnitWindow(p, WS_EX_TRANSPARENT, kLabelClass, d_.Caption, 0);
@@ -82,6 +83,11 @@ public:
         }
         DrawTextW(dc, text.c_str(), length, &rc, flags);
         SelectObject(dc, old);
+    }
+
+    void OnDpiChanged() override {
+        font_.SetDpi(dpi);
+        RedrawWithParent(hwnd);
     }
 
 private:

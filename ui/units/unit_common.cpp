@@ -1,9 +1,11 @@
 #include "ui/units/unit_common.h"
 
 #include <cstring>
+#include <vector>
 
 #include "runtime/command_args.h"
 #include "runtime/memory.h"
+#include "ui/dpi.h"
 #include "ui/picture_loader.h"
 #include "ui/wide_text.h"
 
@@ -69,22 +71,27 @@ const wchar_t* InstalledChineseFace() {
     return chosen;
 }
 
-HFONT DefaultUnitFont() {
-    static HFONT font = [] {
-        HFONT stock = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
-        LOGFONTW lf;
-        if (!GetObjectW(stock, sizeof lf, &lf)) return stock;
-        // The look of the GUI font on a Chinese system: 9 points in a Chinese face when one is
-        // installed, else whatever face the system maps the GB2312 character set to.
-        HDC dc = GetDC(nullptr);
-        lf.lfHeight = -MulDiv(9, GetDeviceCaps(dc, LOGPIXELSY), 72);
-        ReleaseDC(nullptr, dc);
-        lf.lfCharSet = GB2312_CHARSET;
-        if (const wchar_t* face = InstalledChineseFace()) lstrcpynW(lf.lfFaceName, face, LF_FACESIZE);
-        HFONT f = CreateFontIndirectW(&lf);
-        return f ? f : stock;
-    }();
-    return font;
+HFONT DefaultUnitFont(int dpi) {
+    struct Made {
+        int dpi;
+        HFONT font;
+    };
+    static std::vector<Made> made;
+    for (const Made& m : made)
+        if (m.dpi == dpi) return m.font;
+    HFONT stock = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+    LOGFONTW lf;
+    if (!GetObjectW(stock, sizeof lf, &lf)) return stock;
+    // The look of the GUI font on a Chinese system: 9 points in a Chinese face when one is
+    // installed, else whatever face the system maps the GB2312 character set to.
+    lf.lfHeight = -MulDiv(9, dpi, 72);
+    lf.lfWidth = 0;
+    lf.lfCharSet = GB2312_CHARSET;
+    if (const wchar_t* face = InstalledChineseFace()) lstrcpynW(lf.lfFaceName, face, LF_FACESIZE);
+    HFONT f = CreateFontIndirectW(&lf);
+    if (!f) return stock;
+    made.push_back({dpi, f});
+    return f;
 }
 
 void UnitFont::Reset() {
@@ -100,6 +107,8 @@ bool UnitFont::Set(const Blob& image) {
     }
     LOGFONTW lf;
     if (!LogFontFromImage(image, &lf)) return false;
+    lf.lfHeight = ScaleToDpi(lf.lfHeight, dpi_);
+    lf.lfWidth = ScaleToDpi(lf.lfWidth, dpi_);
     // No face, or one this system lacks: the texts are Chinese, so a Chinese face rather than
     // whatever the system's code page would pick.
     if ((lf.lfCharSet == GB2312_CHARSET || lf.lfCharSet == DEFAULT_CHARSET) && !FaceInstalled(lf.lfFaceName)) {
@@ -114,6 +123,19 @@ bool UnitFont::Set(const Blob& image) {
     font_ = font;
     image_ = image;
     return true;
+}
+
+void UnitFont::SetDpi(int dpi) {
+    if (dpi == dpi_) return;
+    dpi_ = dpi;
+    if (!font_) return;
+    Blob image = image_;
+    Set(image);
+}
+
+void RefreshUnitFont(Unit* unit, UnitFont* font) {
+    font->SetDpi(unit->dpi);
+    if (unit->hwnd) SendMessageW(unit->hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font->handle()), TRUE);
 }
 
 UnitBrush::~UnitBrush() {
@@ -156,6 +178,7 @@ void BindUnit(Unit* unit, HWND hwnd, const UnitCreateParams& params, uint32_t ty
     unit->windowId = params.windowId;
     unit->unitId = params.unitId;
     unit->typeId = typeId;
+    unit->dpi = params.dpi;
     AttachUnitToWindow(unit, hwnd);
     InstallCommonEvents(unit);
 }

@@ -42,13 +42,15 @@ void FillGradient(HDC dc, const RECT& rc, COLORREF top, COLORREF bottom);
 
 // The font of units without one of their own: the stock GUI font as a Chinese system has it
 // (9 points, GB2312 character set), so Chinese text has glyphs whatever the system's code page.
-HFONT DefaultUnitFont();
+// One per DPI, kept for the process.
+HFONT DefaultUnitFont(int dpi);
 bool FaceInstalled(const wchar_t* face);
 // The first installed of the common Chinese faces (SimSun first), or null.
 const wchar_t* InstalledChineseFace();
 
 // A font made from a stored LOGFONTA image (its face name read as code page 936), or the
-// stock GUI font for an empty one. Owns what it made.
+// stock GUI font for an empty one, at the unit's DPI: the image's pixel height is the one
+// of a 96-DPI display, so the font keeps its point size. Owns what it made.
 class UnitFont {
 public:
     UnitFont() {}
@@ -57,14 +59,19 @@ public:
     UnitFont& operator=(const UnitFont&) = delete;
     // False (font unchanged) when the image is neither empty nor a LOGFONTA.
     bool Set(const Blob& image);
-    HFONT handle() const { return font_ ? font_ : DefaultUnitFont(); }
+    // Makes the font again at another DPI (before Set: the DPI Set makes it at).
+    void SetDpi(int dpi);
+    HFONT handle() const { return font_ ? font_ : DefaultUnitFont(dpi_); }
     const Blob& image() const { return image_; }
 
 private:
     void Reset();
     HFONT font_ = nullptr;
     Blob image_;
+    int dpi_ = 96;
 };
+// After the unit's DPI changed: its font at the new DPI, given to its window.
+void RefreshUnitFont(Unit* unit, UnitFont* font);
 bool LogFontFromImage(const Blob& image, LOGFONTW* out);
 
 // A solid brush that follows a stored colour (the default one follows the system).

@@ -1,0 +1,177 @@
+#include "console/files.h"
+
+#include <vector>
+
+namespace wht_console {
+namespace {
+const DWORD kWriteSlice = 1 << 20;
+
+void WriteHandle(HANDLE h, const void* p, size_t n, const std::string& what) {
+    const char* bytes = static_cast<const char*>(p);
+    while (n > 0) {
+        DWORD part = n > kWriteSlice ? kWriteSlice : static_cast<DWORD>(n), written = 0;
+        if (!WriteFile(h, bytes, part, &written, nullptr) || written == 0)
+            throw FileError("没能写入" + what + "：" + SystemReason(GetLastError()));
+        bytes += written;
+        n -= written;
+    }
+}
+
+void WriteConsoleUnits(HANDLE h, const wchar_t* units, size_t count) {
+    while (count > 0) {
+        DWORD part = count > 8192 ? 8192 : static_cast<DWORD>(count), written = 0;
+        if (!WriteConsoleW(h, units, part, &written, nullptr) || written == 0) return;
+        units += written;
+        count -= written;
+    }
+}
+
+void WriteUtf8To(HANDLE h, const std::string& utf8) {
+    if (IsConsoleHandle(h)) {
+        std::wstring wide = Widen(utf8);
+        WriteConsoleUnits(h, wide.data(), wide.size());
+    } else {
+        DWORD written;
+        WriteFile(h, utf8.data(), static_cast<DWORD>(utf8.size()), &written, nullptr);
+    }
+}
+}  // namespace
+
+std::wstring Widen(const std::string& utf8) {
+    if (utf8.empty()) return std::wstring();
+    int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
+    std::wstring wide(n, L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), &wide[0], n);
+    return wide;
+}
+
+std::string Narrow(const std::wstring& wide) {
+    if (wide.empty()) return std::string();
+    int n = WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0, nullptr, nullptr);
+    std::string utf8(n, '\0');
+    WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), &utf8[0], n, nullptr, nullptr);
+    return utf8;
+}
+
+std::string SystemReason(DWORD error) {
+    switch (error) {
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND: return "找不到这个文件";
+    case ERROR_ACCESS_DENIED: return "没有权限";
+    case ERROR_SHARING_VIOLATION: return "文件正被别的程序占用";
+    case ERROR_DISK_FULL:
+    case ERROR_HANDLE_DISK_FULL: return "磁盘已满";
+    case ERROR_NO_DATA:
+    case ERROR_BROKEN_PIPE: return "管道已关闭";
+    default: break;
+    }
+    wchar_t* text = nullptr;
+    FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+                   error, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+    std::string reason = text ? Narrow(text) : "错误 " + std::to_string(error);
+    LocalFree(text);
+    while (!reason.empty() && (reason.back() == '\n' || reason.back() == '\r' || reason.back() == ' ')) reason.pop_back();
+    return reason;
+}
+
+bool IsConsoleHandle(HANDLE h) {
+    DWORD mode;
+    return GetFileType(h) == FILE_TYPE_CHAR && GetConsoleMode(h, &mode);
+}
+
+void WriteError(const std::string& utf8Line) { WriteUtf8To(GetStdHandle(STD_ERROR_HANDLE), utf8Line + "\n"); }
+void WriteText(const std::string& utf8) { WriteUtf8To(GetStdHandle(STD_OUTPUT_HANDLE), utf8); }
+
+bool IsDirectory(const std::string& name) {
+    DWORD a = GetFileAttributesW(Widen(name).c_str());
+    return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+std::string BaseName(const std::string& path) {
+    size_t slash = path.find_last_of("/\\:");
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+Input::Input(const std::string& name) : name_(name) {
+    if (name == "-") {
+        handle_ = GetStdHandle(STD_INPUT_HANDLE);
+        return;
+    }
+    if (IsDirectory(name)) throw FileError(name + " 是文件夹，不是文件");
+    handle_ = CreateFileW(Widen(name).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                          OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    if (handle_ == INVALID_HANDLE_VALUE) throw FileError("没能打开 " + name + "：" + SystemReason(GetLastError()));
+    owned_ = true;
+    LARGE_INTEGER size;
+    if (GetFileType(handle_) == FILE_TYPE_DISK && GetFileSizeEx(handle_, &size)) size_ = size.QuadPart;
+}
+
+Input::~Input() {
+    if (owned_) CloseHandle(handle_);
+}
+
+size_t Input::Read(uint8_t* buffer, size_t n) {
+    size_t total = 0;
+    while (total < n) {
+        DWORD part = n - total > kWriteSlice ? kWriteSlice : static_cast<DWORD>(n - total), got = 0;
+        if (!ReadFile(handle_, buffer + total, part, &got, nullptr)) {
+            DWORD e = GetLastError();
+            if (e == ERROR_BROKEN_PIPE || e == ERROR_HANDLE_EOF) break;
+            throw FileError("没能读取 " + name_ + "：" + SystemReason(e));
+        }
+        if (got == 0) break;
+        total += got;
+    }
+    return total;
+}
+
+Output::Output(const std::string& target) : target_(target) {
+    if (target.empty()) {
+        handle_ = GetStdHandle(STD_OUTPUT_HANDLE);
+        console_ = IsConsoleHandle(handle_);
+    }
+}
+
+void Output::Open() {
+    // Beside the target, so that the rename stays on one volume and never copies.
+    temporary_ = Widen(target_) + L".wht-" + std::to_wstring(GetCurrentProcessId()) + L".tmp";
+    handle_ = CreateFileW(temporary_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle_ == INVALID_HANDLE_VALUE) {
+        temporary_.clear();
+        throw FileError("没能写入 " + target_ + "：" + SystemReason(GetLastError()));
+    }
+}
+
+Output::~Output() {
+    if (target_.empty() || committed_) return;
+    if (handle_ != INVALID_HANDLE_VALUE) CloseHandle(handle_);
+    if (!temporary_.empty()) DeleteFileW(temporary_.c_str());
+}
+
+void Output::Write(const uint8_t* bytes, size_t n) {
+    if (!target_.empty() && handle_ == INVALID_HANDLE_VALUE) Open();
+    WriteHandle(handle_, bytes, n, target_.empty() ? "标准输出" : " " + target_);
+}
+
+void Output::WriteUnits(const uint8_t* units, size_t count) {
+    std::vector<wchar_t> wide(count);
+    for (size_t k = 0; k < count; ++k) wide[k] = static_cast<wchar_t>(units[2 * k] | units[2 * k + 1] << 8);
+    WriteConsoleUnits(handle_, wide.data(), count);
+}
+
+void Output::Commit() {
+    if (target_.empty()) return;
+    if (handle_ == INVALID_HANDLE_VALUE) Open();  // an empty result is an empty file
+    // No flush to the disk here: under Wine it costs tens of milliseconds a file, and a
+    // batch of small files is what this program is for.
+    CloseHandle(handle_);
+    handle_ = INVALID_HANDLE_VALUE;
+    if (!MoveFileExW(temporary_.c_str(), Widen(target_).c_str(), MOVEFILE_REPLACE_EXISTING)) {
+        DWORD e = GetLastError();
+        DeleteFileW(temporary_.c_str());
+        throw FileError("没能写入 " + target_ + "：" + SystemReason(e));
+    }
+    committed_ = true;
+}
+
+}  // namespace wht_console

@@ -1,0 +1,146 @@
+// A streamed conversion, cut into pieces of some megabytes, writes what the same conversion
+// writes when it holds the whole input; files that fail leave nothing behind.
+#include <windows.h>
+
+#include <fstream>
+#include <random>
+#include <sstream>
+
+#include "console/run.h"
+#include "console/slicing.h"
+#include "test_support.h"
+
+using namespace wht_console;
+
+namespace {
+std::string Slurp(const std::string& path) {
+    std::ifstream f(path, std::ios::binary);
+    std::ostringstream s;
+    s << f.rdbuf();
+    return s.str();
+}
+
+std::string Run(const Conversion& c, const std::string& input, TextEncoding in, const std::string& path) {
+    std::ofstream(path, std::ios::binary) << input;
+    {
+        Input file(path);
+        Output out(path + ".out");
+        RunOptions options;
+        options.in = in;
+        options.out = c.writes == Form::kText ? TextEncoding::kUtf8 : TextEncoding::kAuto;
+        RunConversion(c, file, out, options);
+        out.Commit();
+    }
+    return Slurp(path + ".out");
+}
+
+// Some megabytes of mixed text: GBK (or its UTF-8 form), ASCII words, line breaks.
+std::string MixedText(size_t size, bool utf8, std::mt19937& r) {
+    const char* pieces[] = {"中文", "繁體", "abc ", "1.5%, ", "\r\n", "+/=", "  "};
+    const char* utf8Pieces[] = {"\xE4\xB8\xAD\xE6\x96\x87", "\xE7\xB9\x81\xE9\xAB\x94", "abc ", "1.5%, ", "\r\n", "+/=", "  "};
+    std::string s;
+    while (s.size() < size) s += (utf8 ? utf8Pieces : pieces)[r() % 7];
+    return s;
+}
+
+std::string Percent(const std::string& bytes) {
+    static const char digits[] = "0123456789ABCDEF";
+    std::string s;
+    for (unsigned char c : bytes) {
+        if (c == '\n' || c == ' ') s += c;
+        else s += {'%', digits[c >> 4], digits[c & 15]};
+    }
+    return s;
+}
+
+std::string Base64Lines(size_t size, std::mt19937& r, bool lines) {
+    static const char alphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    std::string s;
+    while (s.size() < size) {
+        s += alphabet[r() % 64];
+        if (lines && s.size() % 78 == 76) s += "\r\n";
+    }
+    return s + "QQ==";
+}
+}  // namespace
+
+TEST_CASE("console: streamed conversions equal the whole") {
+    std::mt19937 r(936);
+    const size_t big = 6 << 20;  // a piece and a half
+    std::string bytes(big, '\0');
+    for (char& b : bytes) b = static_cast<char>(r());
+    const std::string gbk = MixedText(big, false, r), utf8 = MixedText(big, true, r);
+    const struct {
+        const char* name;
+        std::string input;
+        TextEncoding in;
+    } cases[] = {
+        {"url-encode-gbk", gbk, TextEncoding::kGbk},
+        {"url-encode-utf8", utf8, TextEncoding::kAuto},
+        {"url-decode-gbk", Percent(gbk.substr(0, big / 3)), TextEncoding::kGbk},
+        {"url-decode-utf8", Percent(utf8.substr(0, big / 3)), TextEncoding::kAuto},
+        {"base64-encode", bytes, TextEncoding::kAuto},
+        {"base64-encode-system", bytes.substr(0, big / 2), TextEncoding::kAuto},
+        {"base64-decode", Base64Lines(big, r, true), TextEncoding::kAuto},
+        {"base64-decode", Base64Lines(big, r, false), TextEncoding::kAuto},
+        {"gbk-to-utf8", gbk, TextEncoding::kAuto},
+        {"gbk-to-utf16", gbk, TextEncoding::kAuto},
+        {"utf8-to-gbk", utf8, TextEncoding::kAuto},
+        {"utf8-to-utf16", utf8, TextEncoding::kAuto},
+        {"gbk-to-big5", gbk, TextEncoding::kAuto},
+        {"simplified-to-big5", gbk, TextEncoding::kAuto},
+        {"crc32", bytes, TextEncoding::kAuto},
+    };
+    const std::string path = "streaming-test.bin";
+    for (const auto& t : cases) {
+        CAPTURE(std::string(t.name));
+        const Conversion* c = FindConversion(t.name);
+        REQUIRE(c);
+        Conversion whole = *c;
+        whole.slicing = whole.slicing == Slicing::kDigest ? Slicing::kDigest : Slicing::kWhole;
+        std::string streamed = Run(*c, t.input, t.in, path), held = Run(whole, t.input, t.in, path);
+        CHECK(streamed.size() > 0);
+        CHECK(streamed == held);
+    }
+    DeleteFileA(path.c_str());
+    DeleteFileA((path + ".out").c_str());
+}
+
+TEST_CASE("console: where a long input may be cut") {
+    const struct {
+        Slicing slicing;
+        std::string bytes;
+        int unitSize;
+        size_t cut;
+    } cases[] = {
+        {Slicing::kAfterLowChar, "ab\xD6\xD0;\xD6\xD0", 1, 5},
+        {Slicing::kAfterLowChar, "\xD6\xD0\xD6\xD0", 1, 0},
+        {Slicing::kUrlEscapes, "a/%2F%D6", 1, 2},
+        {Slicing::kUrlEscapes, "%2F/x", 1, 4},
+        {Slicing::kBase64Groups, "QUJD\r\nREVG\r", 1, 10},
+        {Slicing::kBase64Groups, "QUJDRA==QUJD", 1, 12},
+        {Slicing::kBase64Groups, "QQ==QUJ", 1, 0},
+        {Slicing::kTriples, "abcdefgh", 1, 6},
+        {Slicing::kUtf16Units, std::string("a\0\x3D\xD8", 4), 2, 2},
+        {Slicing::kWhole, "a;b", 1, 0},
+    };
+    for (const auto& t : cases) {
+        CAPTURE(t.bytes);
+        CHECK(SafeCut(t.slicing, reinterpret_cast<const uint8_t*>(t.bytes.data()), t.bytes.size(), t.unitSize) == t.cut);
+    }
+}
+
+TEST_CASE("console: a failed conversion leaves no file") {
+    const std::string path = "refused-test.txt";
+    std::ofstream(path, std::ios::binary) << "ok " << "\xF0\x9F\x98\x80";  // an emoji GBK lacks
+    {
+        Input file(path);
+        Output out(path + ".out");
+        RunOptions options;
+        CHECK_THROWS_AS(RunConversion(*FindConversion("url-encode-gbk"), file, out, options), ConversionRefused);
+    }
+    CHECK(GetFileAttributesA((path + ".out").c_str()) == INVALID_FILE_ATTRIBUTES);
+    CHECK_THROWS_AS(Input("no-such-file.txt"), FileError);
+    CHECK_THROWS_AS(Input("."), FileError);
+    DeleteFileA(path.c_str());
+}

@@ -1,0 +1,120 @@
+// The console program against the window's routines: the corpus's inputs through wht.exe,
+// one run per conversion with every input as a file, each result compared with what the
+// window's routine gives. Runs only when WHT_CONSOLE is set (ctest's console.<locale>).
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+
+#include "console/conversions.h"
+#include "engine/codepage.h"
+#include "engine/service_failure.h"
+#include "generated_inputs.h"
+#include "test_support.h"
+
+using wht_console::Conversion;
+using wht_console::Form;
+
+namespace {
+std::wstring Here() {
+    wchar_t path[MAX_PATH];
+    GetModuleFileNameW(nullptr, path, MAX_PATH);
+    std::wstring p(path);
+    return p.substr(0, p.find_last_of(L'\\') + 1);
+}
+
+DWORD RunWht(const std::wstring& arguments) {
+    std::wstring line = L"\"" + Here() + L"..\\wht.exe\" " + arguments;
+    STARTUPINFOW si = {};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi;
+    if (!CreateProcessW(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return 999;
+    WaitForSingleObject(pi.hProcess, INFINITE);
+    DWORD code = 999;
+    GetExitCodeProcess(pi.hProcess, &code);
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+    return code;
+}
+
+// A conversion refused (its prompt on standard error) leaves no file: "<refused>".
+const char kRefused[] = "<refused>";
+std::string ReadAll(const std::wstring& path) {
+    std::ifstream f(path.c_str(), std::ios::binary);
+    if (!f) return kRefused;
+    std::ostringstream s;
+    s << f.rdbuf();
+    return s.str();
+}
+
+void WriteAll(const std::wstring& path, const std::string& bytes) {
+    std::ofstream(path.c_str(), std::ios::binary) << bytes;
+}
+
+// Text the input box can hold as it is: its GBK bytes come back from the box unchanged.
+bool BoxKeeps(const std::string& gbk) {
+    TextVar text = MakeText(gbk);
+    TextVar back = UnitsToGbk(GbkToUnits(text));
+    return BytesOf(back.c_str()) == gbk;
+}
+
+const Conversion* ByCaption(const char* caption) {
+    for (const Conversion& c : wht_console::Conversions())
+        if (std::string(c.caption) == caption) return &c;
+    return nullptr;
+}
+}  // namespace
+
+TEST_CASE("console: every conversion gives the window's result") {
+    if (!getenv("WHT_CONSOLE")) return;
+    const std::vector<std::string> inputs = CorpusInputs();
+    const std::wstring dir = Here() + (GetACP() == 936 ? L"console-zh\\" : L"console-en\\");
+    CreateDirectoryW(dir.c_str(), nullptr);
+    CreateDirectoryW((dir + L"out").c_str(), nullptr);
+    // What the window's box can hold ends at a zero byte.
+    for (size_t i = 0; i < inputs.size(); ++i) WriteAll(dir + std::to_wstring(i), BytesOf(MakeText(inputs[i]).c_str()));
+    int compared = 0;
+    for (const RoutineEntry& e : Routines()) {
+        if (std::string(e.name) == "NonGbkPrompt") continue;
+        const std::string caption = e.name;
+        CAPTURE(caption);
+        const Conversion* c = ByCaption(e.name);
+        REQUIRE(c);
+        std::wstring arguments = std::wstring(c->name, c->name + strlen(c->name)) + L" -o \"" + dir + L"out\"";
+        if (c->reads == Form::kText) arguments += L" --in gbk";
+        if (c->writes == Form::kText) arguments += e.unitsOut ? L" --out utf-16le" : L" --out gbk";
+        std::vector<size_t> taken;
+        for (size_t i = 0; i < inputs.size(); ++i) {
+            if (UsesScriptEngine(e) && i % kScriptEngineStride != 0) continue;
+            // Text conversions read what the box would hold; bytes are taken as they come.
+            if (c->reads == Form::kText && !BoxKeeps(inputs[i])) continue;
+            taken.push_back(i);
+            arguments += L" \"" + dir + std::to_wstring(i) + L"\"";
+        }
+        for (size_t i : taken) DeleteFileW((dir + L"out\\" + std::to_wstring(i)).c_str());
+        RunWht(arguments);
+        int differences = 0;
+        for (size_t i : taken) {
+            TextVar text = MakeText(inputs[i]);
+            TakeServiceFailure();
+            std::string expected = e.run ? e.run(text) : e.runUnits(GbkToUnits(text));
+            if (expected == "<kept>") expected.clear();
+            // A system service that failed under the routine makes the window show a prompt.
+            if (TakeServiceFailure()) expected = kRefused;
+            std::string got = ReadAll(dir + L"out\\" + std::to_wstring(i));
+            // The window shows a byte result up to its first zero byte; a file has them all.
+            bool same = c->writes == Form::kBytes && !e.unitsOut
+                            ? got.compare(0, expected.size(), expected) == 0 &&
+                                  (got.size() == expected.size() || got[expected.size()] == 0)
+                            : got == expected;
+            if (!same && ++differences <= 3)
+                MESSAGE(std::string(c->name) << " on input " << i << ": expected " << PlainHex(expected).substr(0, 80) << ", got "
+                                << PlainHex(got).substr(0, 80));
+            ++compared;
+        }
+        CHECK(differences == 0);
+    }
+    printf("console: %d results compared\n", compared);
+}
