@@ -28,7 +28,8 @@ ChildRun RunChildCase(const char* name) {
 
     SECURITY_ATTRIBUTES sa = {sizeof(sa), nullptr, TRUE};
     HANDLE readEnd, writeEnd;
-    if (!CreatePipe(&readEnd, &writeEnd, &sa, 0)) return run;
+    // A child that cannot be started says why in the output the test compares.
+    if (!CreatePipe(&readEnd, &writeEnd, &sa, 0)) return run.output = "CreatePipe failed: " + std::to_string(GetLastError()), run;
     SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
     STARTUPINFOA si = {};
     si.cb = sizeof(si);
@@ -39,9 +40,11 @@ ChildRun RunChildCase(const char* name) {
     PROCESS_INFORMATION pi;
     std::string mutableCommand = command;
     BOOL ok = CreateProcessA(nullptr, &mutableCommand[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi);
+    DWORD startError = ok ? 0 : GetLastError();
     CloseHandle(writeEnd);
     if (!ok) {
         CloseHandle(readEnd);
+        run.output = "CreateProcess failed: " + std::to_string(startError);
         return run;
     }
     char buf[4096];
