@@ -1,5 +1,6 @@
 // Script escaping through the system's objects and through the program's own engine:
 // both paths must give the same results.
+#include <new>
 #include <string>
 
 #include <windows.h>
@@ -7,6 +8,7 @@
 #include "engine/script_escape.h"
 #include "engine/service_failure.h"
 #include "runtime/library.h"
+#include "runtime/memory.h"
 #include "test_support.h"
 
 namespace {
@@ -180,4 +182,20 @@ TEST_CASE("10,000 runs of each script routine in one process: every one right, n
     }
     MESSAGE("ms per script run: shared engine " << sharedMs << ", fresh engine " << (GetTickCount() - started) / 100.0);
     CHECK(wrong == 0);
+}
+
+TEST_CASE("an escape too long for a text fails as an allocation does, taking nothing") {
+    // Six units out for each unit in: from 178,956,971 units in, the result's length once
+    // wrapped round to a small block that was then overrun.
+    const int32_t n = 178956971;
+    ByteSetVar units = ZeroByteSet(2 * n);
+    for (int32_t i = 0; i < n; ++i) units.data()[2 * i] = 'a';
+    SetScriptPath(ScriptPath::kOwnOnly);
+    LeakCheck leaks;
+    {
+        AllocationFailureThrows refused;
+        CHECK_THROWS_AS(ScriptEscapeUnits(units), std::bad_alloc);
+    }
+    CHECK(leaks.leaked() == 0);
+    SetScriptPath(ScriptPath::kObjectsWhenWorking);
 }

@@ -74,3 +74,18 @@ TEST_CASE("a failing system service is told where the command shows its prompt")
         CHECK(S(wht::ReadInput()) == "keep");
     }
 }
+
+TEST_CASE("a close asked for during a command drops the commands waiting behind it") {
+    // Once the waiting ones still ran when the command ended without another progress turn.
+    StartProgram();
+    static int ran;
+    ran = 0;
+    wht::RunCommand([] {
+        wht::RunCommand([] { ++ran; });
+        wht::CloseWhenIdle();
+    });
+    CHECK(ran == 0);
+    CHECK_FALSE(wht::CommandRunning());
+    MSG closing;
+    CHECK(PeekMessageW(&closing, nullptr, WM_CLOSE, WM_CLOSE, PM_REMOVE));  // the close comes after
+}
