@@ -406,11 +406,15 @@ void AcceptDroppedFiles() {
     if (HWND main = MainWindowHandle()) DragAcceptFiles(main, TRUE);
 }
 
-// Ctrl held while the files are let go: their digests instead of their text.
+// Ctrl held while the files are let go: their digests instead of their text. Held as this
+// thread's input says, or as the keyboard says when the drag came from another program's
+// window, whose keys this thread never read (Wine may answer that from a cache a few tens
+// of milliseconds old).
 void 主窗口_文件被拖入() {
     const std::vector<std::wstring>& files = DroppedFiles();
     if (files.empty()) return;
-    g_drops.push_back({files, GetAsyncKeyState(VK_CONTROL) < 0});
+    bool control = GetKeyState(VK_CONTROL) < 0 || GetAsyncKeyState(VK_CONTROL) < 0;
+    g_drops.push_back({files, control});
     RunCommand(OpenDropped);
 }
 

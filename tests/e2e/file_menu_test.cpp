@@ -114,6 +114,11 @@ TEST_CASE("e2e.files: files of every encoding arrive as the same text; what cann
         }
         CHECK(p.InputWide() == (*row.status ? kFileText : L"原来的"));
     }
+    ProgramDriver& p = Fresh();  // Ctrl+O and the dialog give what a drop gives
+    p.PostKey('O', MOD_CONTROL);
+    AnswerDialog(p, TestFolder() + L"gbk.txt");
+    REQUIRE(StatusStarts(p, L"已打开 gbk.txt（GBK，"));
+    CHECK(p.InputWide() == kFileText);
 }
 
 TEST_CASE("e2e.files: a saved result reads back byte for byte; a failed save leaves the old file") {
@@ -164,4 +169,11 @@ TEST_CASE("e2e.files: the digests of a file equal Python's hashlib and zlib") {
     lines.resize(MultiByteToWideChar(CP_UTF8, 0, expected.data(), int(expected.size()), &lines[0], int(lines.size())));
     for (size_t at = 0, end; (end = lines.find(L"\r\n", at)) != std::wstring::npos; at = end + 2)
         CHECK(out.find(Gbk(lines.substr(at, end + 2 - at))) != std::string::npos);
+    // Ctrl held while the file is let go: its digests, as the menu gives them.
+    ProgramDriver& q = Fresh();
+    q.HoldKey(VK_CONTROL, true);
+    DropFiles(q, dir + L"hash_input.bin");
+    q.SettleQueue(1);
+    q.HoldKey(VK_CONTROL, false);
+    CHECK(WaitFor([&] { return Gbk(q.OutputWide()) == out; }, 60000));
 }

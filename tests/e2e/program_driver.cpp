@@ -240,11 +240,7 @@ void ProgramDriver::SettleQueue(int posted) const {
     for (int i = 0; i < 2 * posted + 2; ++i) Settle();
 }
 
-void ProgramDriver::PostKey(int virtualKey, int modifiers) {
-    // Real input, as the keyboard gives it: the system queues each key with the key state it
-    // comes with, so a held modifier goes with exactly the keys it was held for, however late
-    // the program takes them. (Posting the keys while holding the modifier in the shared key
-    // state raced the program: a slow program read the key after the modifier was let go.)
+void ProgramDriver::TakeForeground() {
     // Attached once for the program's life: each attach starts the shared key state afresh.
     DWORD program = GetWindowThreadProcessId(main_, nullptr);
     if (attachedTo_ != program && AttachThreadInput(GetCurrentThreadId(), program, TRUE)) attachedTo_ = program;
@@ -252,6 +248,26 @@ void ProgramDriver::PostKey(int virtualKey, int modifiers) {
     DWORD frontProcess = 0;
     if (front) GetWindowThreadProcessId(front, &frontProcess);
     if (frontProcess != pid_) SetForegroundWindow(main_);
+}
+
+void ProgramDriver::HoldKey(int virtualKey, bool down) {
+    TakeForeground();
+    INPUT in = {};
+    in.type = INPUT_KEYBOARD;
+    in.ki.wVk = static_cast<WORD>(virtualKey);
+    in.ki.dwFlags = down ? 0 : KEYEVENTF_KEYUP;
+    SendInput(1, &in, sizeof(in));
+    // Taken once the key state the program shares with this thread says so.
+    WaitFor([&] { return (GetKeyState(virtualKey) < 0) == down; }, 10000);
+    Settle();
+}
+
+void ProgramDriver::PostKey(int virtualKey, int modifiers) {
+    // Real input, as the keyboard gives it: the system queues each key with the key state it
+    // comes with, so a held modifier goes with exactly the keys it was held for, however late
+    // the program takes them. (Posting the keys while holding the modifier in the shared key
+    // state raced the program: a slow program read the key after the modifier was let go.)
+    TakeForeground();
     const struct {
         int flag, key;
     } held[] = {{MOD_CONTROL, VK_CONTROL}, {MOD_SHIFT, VK_SHIFT}};

@@ -46,6 +46,8 @@ public:
     // translates it), and waits until the program has taken it. Modifiers: MOD_SHIFT,
     // MOD_CONTROL, held for this key only.
     void PostKey(int virtualKey, int modifiers = 0);
+    // A key pressed (or let go) and left so, once the program has read it.
+    void HoldKey(int virtualKey, bool down);
     // A mouse click on a control, through the queue: it takes the focus as a click does.
     void PostMouseClick(int id);
     HWND Focus() const;
@@ -64,6 +66,7 @@ public:
     HANDLE process() const { return process_; }
 
 private:
+    void TakeForeground();
     HWND main_ = nullptr;
     HANDLE process_ = nullptr;
     DWORD pid_ = 0;
