@@ -2,6 +2,8 @@
 
 #include <vector>
 
+#include "shell/replace_target.h"
+
 namespace wht_console {
 namespace {
 const DWORD kWriteSlice = 1 << 20;
@@ -133,6 +135,9 @@ Output::Output(const std::string& target) : target_(target) {
 }
 
 void Output::Open() {
+    // Refused at the first write, not after a long input was read to its end.
+    if (DWORD refused = wht::ReplaceRefusal(Widen(target_).c_str()))
+        throw FileError("没能写入 " + target_ + "：" + SystemReason(refused));
     // Beside the target, so that the rename stays on one volume and never copies.
     temporary_ = Widen(target_) + L".wht-" + std::to_wstring(GetCurrentProcessId()) + L".tmp";
     handle_ = CreateFileW(temporary_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);

@@ -20,6 +20,7 @@
 #include "shell/command_queue.h"
 #include "shell/handlers.h"
 #include "shell/main_window.h"
+#include "shell/replace_target.h"
 #include "shell/unit_access.h"
 #include "ui/wide_text.h"
 #include "ui/window_registry.h"
@@ -314,11 +315,7 @@ std::string SaveFailureReason(DWORD error) {
 DWORD WriteWhole(const std::wstring& path, const uint8_t* bytes, size_t count) {
     size_t slash = path.find_last_of(L"\\/");
     std::wstring folder = slash == std::wstring::npos ? L"." : path.substr(0, slash + 1);
-    // Windows refuses to rename over a read-only file or a folder; some systems (Wine) would
-    // replace the file anyway, which its read-only mark is there to prevent.
-    DWORD attributes = GetFileAttributesW(path.c_str());
-    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)))
-        return ERROR_ACCESS_DENIED;
+    if (DWORD refused = ReplaceRefusal(path.c_str())) return refused;
     wchar_t temporary[MAX_PATH + 16];
     if (!GetTempFileNameW(folder.c_str(), L"wht", 0, temporary)) return GetLastError();
     DWORD error = 0;

@@ -140,6 +140,18 @@ TEST_CASE("console: a failed conversion leaves no file") {
         CHECK_THROWS_AS(RunConversion(*FindConversion("url-encode-gbk"), file, out, options), ConversionRefused);
     }
     CHECK(GetFileAttributesA((path + ".out").c_str()) == INVALID_FILE_ATTRIBUTES);
+    // A read-only target stays as it was (Wine's rename would replace it).
+    std::ofstream(path + ".ro") << "old";
+    SetFileAttributesA((path + ".ro").c_str(), FILE_ATTRIBUTE_READONLY);
+    {
+        Input file(path);
+        Output out(path + ".ro");
+        RunOptions options;
+        CHECK_THROWS_AS(RunConversion(*FindConversion("md5"), file, out, options), FileError);
+    }
+    SetFileAttributesA((path + ".ro").c_str(), FILE_ATTRIBUTE_NORMAL);
+    CHECK(Slurp(path + ".ro") == "old");
+    DeleteFileA((path + ".ro").c_str());
     CHECK_THROWS_AS(Input("no-such-file.txt"), FileError);
     CHECK_THROWS_AS(Input("."), FileError);
     DeleteFileA(path.c_str());
