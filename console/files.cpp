@@ -12,9 +12,10 @@ namespace wht_console {
 std::atomic<bool> stopRequested(false);
 
 namespace {
-const DWORD kWriteSlice = 1 << 20;
-// Results are gathered to this many bytes before they go to the system.
-const size_t kGather = 1 << 20;
+const DWORD kWriteSlice = 16 << 20;
+// Results are gathered to this many bytes before they go to the system: under Wine each
+// write costs a round trip of its own, whatever its size.
+const size_t kGather = 16 << 20;
 
 HANDLE H(intptr_t h) { return reinterpret_cast<HANDLE>(h); }
 
@@ -208,7 +209,7 @@ void Output::Open() {
     CheckTarget();
     // Beside the target, so that the rename stays on one volume and never copies.
     temporary_ = target_ + ".wht-" + std::to_string(GetCurrentProcessId()) + ".tmp";
-    HANDLE h = CreateFileW(Widen(temporary_).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+    HANDLE h = CreateFileW(Widen(temporary_).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN,
                            nullptr);
     if (h == INVALID_HANDLE_VALUE) {
         temporary_.clear();

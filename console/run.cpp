@@ -14,9 +14,10 @@
 namespace wht_console {
 
 namespace {
-// Pieces of some megabytes: big enough that each costs little besides its conversion,
-// small enough that a streamed conversion stays within a few tens of megabytes.
-const size_t kPiece = 4 << 20;
+// Pieces of a quarter megabyte: big enough that each costs little besides its conversion,
+// small enough that the blocks a piece needs come from the heap's free lists again and
+// again instead of fresh pages from the system each time.
+const size_t kPiece = 256 << 10;
 // A byte set counts its length in 32 bits.
 const size_t kMostBytes = 0x7FFFFFF0u;
 // Results are encoded for their output this many units at a time, so that a result of any
