@@ -3,9 +3,11 @@
 // stopped with Ctrl+C. Results go to standard output or -o; messages, one line each, to
 // standard error.
 #include <CLI/CLI.hpp>
+#include <cctype>
 #include <map>
 #include <new>
 #include <set>
+#include <sstream>
 
 #include "console/conversions.h"
 #include "console/platform.h"

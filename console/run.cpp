@@ -1,8 +1,10 @@
 #include "console/run.h"
 
 #include <chrono>
+#include <cstdio>
 #include <cstring>
 #include <new>
+#include <utility>
 #include <vector>
 
 #include "console/slicing.h"
