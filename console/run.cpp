@@ -16,10 +16,12 @@
 namespace wht_console {
 
 namespace {
-// Pieces of a quarter megabyte: big enough that each costs little besides its conversion,
-// small enough that the blocks a piece needs come from the heap's free lists again and
-// again instead of fresh pages from the system each time.
-const size_t kPiece = 256 << 10;
+// Pieces of 16 KB: big enough that each costs little besides its conversion, small enough
+// that every block a piece needs (three times its size for some results) stays below the
+// size for which the heap asks the system for fresh pages each time (64 KB under Wine).
+const size_t kPiece = 16 << 10;
+// Input is read a megabyte at a time and handed on in pieces.
+const size_t kRead = 1 << 20;
 // A byte set counts its length in 32 bits.
 const size_t kMostBytes = 0x7FFFFFF0u;
 // Results are encoded for their output this many units at a time, so that a result of any
@@ -283,7 +285,7 @@ private:
 
 void RunDigest(const Conversion& c, ByteSource& input, Runner& runner, ProgressLine& progress) {
     DigestStream digest(c.digest);
-    static std::vector<uint8_t> buffer(kPiece);
+    static std::vector<uint8_t> buffer(kRead);
     int64_t done = 0;
     for (size_t n; (n = input.Read(buffer.data(), buffer.size())) > 0;) {
         digest.Add(buffer.data(), n);
@@ -350,10 +352,11 @@ void RunConversion(const Conversion& c, ByteSource& input, ByteSink& output, con
         int64_t done = 0;
         size_t swapped = 0;
         bool started = false, atEnd = false, markChecked = false;
+        const size_t reading = options.piece ? options.piece : kRead;
         while (!atEnd) {
             size_t old = pending.size();
-            pending.resize(old + piece);
-            size_t got = input.Read(pending.data() + old, piece);
+            pending.resize(old + reading);
+            size_t got = input.Read(pending.data() + old, reading);
             pending.resize(old + got);
             // Past what one conversion can hold: say so now, not after reading all of it.
             if (pending.size() > HoldLimit(c)) throw std::bad_alloc();
@@ -370,16 +373,27 @@ void RunConversion(const Conversion& c, ByteSource& input, ByteSink& output, con
                 SwapPairs(pending.data() + swapped, (pending.size() - swapped) & ~size_t(1));
                 swapped = pending.size() & ~size_t(1);
             }
-            size_t cut = atEnd ? pending.size()
-                               : c.slicing == Slicing::kWhole || pending.size() < piece
-                                     ? 0
-                                     : SafeCut(c.slicing, pending.data(), pending.size(), runner.unitSize());
-            // An empty input is converted once too: the BASE64 of nothing is a result.
-            if (cut == 0 && !(atEnd && !started)) continue;
-            runner.Piece(pending.data(), cut, atEnd);
-            pending.erase(pending.begin(), pending.begin() + cut);
-            swapped -= swapped < cut ? swapped : cut;
-            started = true;
+            // What was read goes out in pieces of about `piece` bytes, each ending at a safe
+            // cut; a piece with no such place grows until one comes, or the input ends.
+            size_t at = 0;
+            for (;;) {
+                size_t left = pending.size() - at;
+                size_t cut = 0;
+                if (c.slicing != Slicing::kWhole && left >= piece) {
+                    cut = SafeCut(c.slicing, pending.data() + at, piece, runner.unitSize());
+                    if (cut == 0) cut = SafeCut(c.slicing, pending.data() + at, left, runner.unitSize());
+                }
+                bool last = atEnd && (cut == 0 || cut == left);
+                if (last) cut = left;
+                // An empty input is converted once too: the BASE64 of nothing is a result.
+                if (cut == 0 && !(last && !started)) break;
+                runner.Piece(pending.data() + at, cut, last);
+                at += cut;
+                started = true;
+                if (last) break;
+            }
+            pending.erase(pending.begin(), pending.begin() + at);
+            swapped -= swapped < at ? swapped : at;
         }
     }
     if (const char* service = TakeServiceFailure())
