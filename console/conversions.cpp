@@ -72,6 +72,16 @@ StepResult TextToText(const ByteSetVar& units, int64_t before) {
     return Gbk(F(text));
 }
 
+template <TextVar (*F)(const char*)>
+StepResult GbkTextToText(const char* text, int64_t) {
+    return Gbk(F(text));
+}
+
+template <ByteSetVar (*F)(const char*)>
+StepResult GbkTextToBytes(const char* text, int64_t) {
+    return Bytes(F(text));
+}
+
 // The window keeps its box for an empty input; here that is said, not written as nothing.
 StepResult EmptyInput() { return Prompt(GbkToUnits(kEmptyInputPrompt)); }
 
@@ -208,6 +218,8 @@ const DigestKind kNoDigest = DigestKind::kCrc32;
 
 #define STEP(name, alias, caption, reads, writes, step, slicing, example) \
     {name, alias, caption, reads, writes, step, Slicing::slicing, kNoDigest, kDefaultOut, example}
+#define TEXTSTEP(name, alias, caption, reads, writes, step, textStep, slicing, example) \
+    {name, alias, caption, reads, writes, step, Slicing::slicing, kNoDigest, kDefaultOut, example, Value::kWholeText, textStep}
 #define VALUE(name, alias, caption, step, example) \
     {name, alias, caption, T, T, step, Slicing::kWhole, kNoDigest, kDefaultOut, example, Value::kOneLine}
 #define CODEPAGE(name, caption, reads, writes, slicing, out, example) \
@@ -218,10 +230,10 @@ const DigestKind kNoDigest = DigestKind::kCrc32;
 
 const std::vector<Conversion>& Conversions() {
     static const std::vector<Conversion> table = {
-        STEP("url-encode-gbk", "urlencode", "URL加密(GBK)", T, T, TextToText<UrlEncodeGbk>, kAfterLowChar,
-             "wht url-encode-gbk --in utf-8 words.txt"),
-        STEP("url-decode-gbk", "urldecode", "URL解密(GBK)", T, T, TextToText<UrlDecodeGbk>, kUrlEscapes,
-             "wht url-decode-gbk access.log -o decoded.txt"),
+        TEXTSTEP("url-encode-gbk", "urlencode", "URL加密(GBK)", T, T, TextToText<UrlEncodeGbk>, GbkTextToText<UrlEncodeGbk>,
+                 kAfterLowChar, "wht url-encode-gbk --in utf-8 words.txt"),
+        TEXTSTEP("url-decode-gbk", "urldecode", "URL解密(GBK)", T, T, TextToText<UrlDecodeGbk>, GbkTextToText<UrlDecodeGbk>,
+                 kUrlEscapes, "wht url-decode-gbk access.log -o decoded.txt"),
         STEP("url-encode-utf8", "", "URL加密(UTF8)", T, T, UnitsToText<UrlEncodeUtf8Units>, kAfterLowChar,
              "printf 中文 | wht url-encode-utf8"),
         STEP("url-decode-utf8", "", "URL解密(UTF8)", T, T, UnitsToUnits<UrlDecodeUtf8Units>, kUrlEscapes,
@@ -230,8 +242,8 @@ const std::vector<Conversion>& Conversions() {
         STEP("rc4-decrypt", "", "RC4解密", B, B, BytesToBytes<Rc4Empty>, kWhole, "wht rc4-decrypt sealed.bin -o plain.bin"),
         STEP("base64-encode", "b64 base64", "BASE64加密", B, T, BytesToText<Base64Encode>, kTriples,
              "wht base64-encode photo.jpg -o photo.b64"),
-        STEP("base64-decode", "b64d unbase64", "BASE64解密", T, B, TextToBytes<DecodeBase64Lines>, kBase64Groups,
-             "wht base64-decode attachment.b64 -o attachment.pdf"),
+        TEXTSTEP("base64-decode", "b64d unbase64", "BASE64解密", T, B, TextToBytes<DecodeBase64Lines>,
+                 GbkTextToBytes<DecodeBase64Lines>, kBase64Groups, "wht base64-decode attachment.b64 -o attachment.pdf"),
         STEP("base64-encode-system", "", "BASE64编码A", B, B, BytesToBytes<Base64EncodeSystem>, kTriples,
              "wht base64-encode-system data.bin"),
         STEP("base64-decode-system", "", "BASE64编码B", B, B, BytesToBytes<Base64DecodeSystemBytes>, kWhole,

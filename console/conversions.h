@@ -45,6 +45,10 @@ struct StepResult {
 // how many characters of the input came before this piece (prompts count from the start).
 typedef StepResult (*Step)(const ByteSetVar& in, int64_t placesBefore);
 
+// The same step on GBK text itself: taken instead of the units' step when the input is GBK
+// that the box would keep unchanged, which spares decoding it and encoding it back.
+typedef StepResult (*TextStep)(const char* gbk, int64_t placesBefore);
+
 // The code-page items' step: the units as the runner decoded them, for it to encode.
 StepResult UnitsAsTheyAre(const ByteSetVar& units, int64_t placesBefore);
 
@@ -60,6 +64,7 @@ struct Conversion {
     TextEncoding defaultOut;
     const char* example;
     Value value = Value::kWholeText;
+    TextStep textStep = nullptr;
 };
 
 const std::vector<Conversion>& Conversions();

@@ -9,6 +9,7 @@
 
 #include "console/slicing.h"
 #include "engine/codepage.h"
+#include "engine/gbk_runs.h"
 #include "engine/progress.h"
 #include "engine/service_failure.h"
 #include "runtime/library.h"
@@ -167,6 +168,18 @@ public:
     // Converts n bytes (taken after `skipped` bytes of the input) and writes the result.
     void Piece(const uint8_t* p, size_t n, bool last) {
         if (n > HoldLimit(c_)) throw std::bad_alloc();
+        // GBK text the box would keep as it is: the step takes those bytes themselves.
+        int64_t characters;
+        if (c_.textStep && (encoding_ == TextEncoding::kGbk || (encoding_ == TextEncoding::kAuto && IsAscii(p, n))) &&
+            GbkKeepsBytes(p, n, &characters)) {
+            TextVar text = TextToFill(static_cast<int64_t>(n));
+            if (n) memcpy(text.get(), p, n);
+            StepResult r = c_.textStep(text, placesIn_);
+            placesIn_ += characters;
+            bytesIn_ += n;
+            if (!r.prompt.empty()) throw ConversionRefused{UnitsMessage(r.prompt)};
+            return Write(r);
+        }
         ByteSetVar in;
         if (c_.reads == Form::kBytes) {
             in = CopyBytes(p, n);
