@@ -4,19 +4,17 @@
 #include <unordered_map>
 
 #include "engine/codepage.h"
+#include "engine/plausibility.h"
 #include "runtime/dll_commands.h"
 #include "runtime/library.h"
-
-// One digit per code point from U+4E00 to U+9FFF, from 0 (rare) to 9 (most frequent);
-// generated at build time by tools/make_hanzi_tiers.py.
-extern const char kHanziTiers[];
 
 const MojibakeStep kMojibakeSteps[] = {
     {kCodingUtf8, kCodingGbk},   {kCodingUtf8, kCodingCp1252}, {kCodingUtf8, kCodingLatin1},
     {kCodingUtf8, kCodingBig5},  {kCodingGbk, kCodingCp1252},  {kCodingGbk, kCodingLatin1},
     {kCodingBig5, kCodingGbk},   {kCodingGbk, kCodingBig5},    {kCodingBig5, kCodingCp1252},
     {kCodingBig5, kCodingLatin1}, {kCodingUtf16Le, kCodingGbk}, {kCodingGbk, kCodingUtf8},
-    {kCodingBig5, kCodingUtf8},
+    {kCodingBig5, kCodingUtf8},   {kCodingShiftJis, kCodingGbk}, {kCodingGbk, kCodingShiftJis},
+    {kCodingEucKr, kCodingGbk},   {kCodingUtf8, kCodingShiftJis},
 };
 const int kMojibakeStepCount = sizeof(kMojibakeSteps) / sizeof(kMojibakeSteps[0]);
 
@@ -28,6 +26,8 @@ uint32_t CodePageOf(MojibakeCoding coding) {
     case kCodingGbk: return kCodePageGbk;
     case kCodingBig5: return kCodePageBig5;
     case kCodingUtf8: return kCodePageUtf8;
+    case kCodingShiftJis: return kCodePageShiftJis;
+    case kCodingEucKr: return kCodePageEucKr;
     default: return kCodePageCp1252;
     }
 }
@@ -39,6 +39,8 @@ const char16_t* CodingName(MojibakeCoding coding) {
     case kCodingUtf8: return u"UTF-8";
     case kCodingCp1252: return u"Windows-1252";
     case kCodingLatin1: return u"ISO-8859-1";
+    case kCodingShiftJis: return u"Shift_JIS";
+    case kCodingEucKr: return u"EUC-KR";
     default: return u"UTF-16LE";
     }
 }
@@ -51,7 +53,7 @@ bool IsLow(char16_t u) { return u >= 0xDC00 && u <= 0xDFFF; }
 int LongestTail(MojibakeCoding coding) {
     switch (coding) {
     case kCodingUtf8: return 3;
-    case kCodingGbk: case kCodingBig5: case kCodingUtf16Le: return 1;
+    case kCodingGbk: case kCodingBig5: case kCodingUtf16Le: case kCodingShiftJis: case kCodingEucKr: return 1;
     default: return 0;
     }
 }
@@ -67,7 +69,8 @@ bool StartsCharacter(const std::string& bytes, size_t at, MojibakeCoding coding)
             if ((static_cast<uint8_t>(bytes[k]) & 0xC0) != 0x80) return false;
         return true;
     }
-    case kCodingGbk: case kCodingBig5: return lead >= 0x81 && lead <= 0xFE;
+    case kCodingGbk: case kCodingBig5: case kCodingEucKr: return lead >= 0x81 && lead <= 0xFE;
+    case kCodingShiftJis: return (lead >= 0x81 && lead <= 0x9F) || (lead >= 0xE0 && lead <= 0xFC);
     default: return bytes.size() % 2 == 1;
     }
 }
@@ -93,7 +96,6 @@ bool EncodeExact(const std::u16string& text, MojibakeCoding coding, std::string*
     return DecodeAs(*bytes, coding) == text;
 }
 
-double UnitWeight(char16_t c);
 
 // The code point of one UTF-8 sequence of two to four bytes (already checked for its shape).
 uint32_t Utf8CodePoint(const std::string& seq) {
@@ -189,7 +191,8 @@ bool Undo(const std::u16string& text, MojibakeStep step, std::u16string* origina
     if (DecodeExact(bytes, step.real, original, dropped)) return true;
     std::string mended;
     bool western = step.shownAs == kCodingCp1252 || step.shownAs == kCodingLatin1;
-    if (!restored || step.real != kCodingUtf8 || step.shownAs == kCodingUtf16Le ||
+    bool chinese = step.shownAs == kCodingGbk || step.shownAs == kCodingBig5;
+    if (!restored || step.real != kCodingUtf8 || !(western || chinese) ||
         !RestoreUtf8(bytes, !western, &mended) || !DecodeExact(mended, kCodingUtf8, original, dropped))
         return false;
     return *restored = true;
@@ -198,76 +201,47 @@ bool Undo(const std::u16string& text, MojibakeStep step, std::u16string* origina
 // What undoing a step costs a candidate. Bytes of garbage are seldom valid UTF-8 several
 // characters running, so a UTF-8 reading that holds is evidence in itself, and a handful of
 // characters that took more than one byte is proof enough; other code pages take nearly any
-// bytes and prove nothing.
+// bytes and prove nothing. The other way round it is as strong against: any text has UTF-8
+// bytes, but a text in another code page whose characters all happen to form UTF-8 is rare.
 const double kStepPenalty = 1.5, kDroppedPenalty = 1.0, kRestoredPenalty = 1.0, kUtf8Evidence = 4.0;
-double StepCost(MojibakeStep step, const std::u16string& original) {
-    if (step.real != kCodingUtf8 || original.empty()) return kStepPenalty;
-    double multibyte = double(std::count_if(original.begin(), original.end(), [](char16_t c) { return c >= 0x80; }));
-    return kStepPenalty - kUtf8Evidence * std::min(1.0, multibyte / 4);
+double MultibyteShare(const std::u16string& text) {
+    double multibyte = double(std::count_if(text.begin(), text.end(), [](char16_t c) { return c >= 0x80; }));
+    return std::min(1.0, multibyte / 4);
 }
-
-// ---- How much a text looks like text: the mean weight of its units.
-double HanziWeight(char16_t c) {
-    static const double tiers[10] = {-3, 3, 9, 12, 12.5, 13, 14, 15, 16, 17};
-    return tiers[kHanziTiers[c - 0x4E00] - '0'];
-}
-
-bool Contains(const char16_t* set, char16_t c) {
-    for (; *set; ++set)
-        if (*set == c) return true;
-    return false;
-}
-
-bool IsAsciiLetter(char16_t c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
-
-double UnitWeight(char16_t c) {
-    // 锟 is hardly ever written but as the start of 锟斤拷, the GBK picture of U+FFFD.
-    if (c == 0x951F) return -15;
-    if (c >= 0x4E00 && c <= 0x9FFF) return HanziWeight(c);
-    if (c >= '0' && c <= '9') return 4;
-    if (c == ' ') return 4;
-    if (c == '\t' || c == '\r' || c == '\n') return 0;
-    if (c < 0x20 || (c >= 0x7F && c < 0xA0)) return -15;
-    if (c < 0x7F) return Contains(u",.;:!?'\"()-/%", c) ? 1 : 0;
-    // Chinese punctuation, full width and in the general punctuation block.
-    if (Contains(u"，。、；：？！“”‘’（）《》「」『』【】…—·", c)) return 5;
-    if (c >= 0xFF01 && c <= 0xFF5E) return 1;
-    if (c >= 0x3000 && c <= 0x303F) return 0;
-    // U+FFFD marks a character lost before: the report names it, the rest may still be right.
-    if (c == 0xFFFD) return -2;
-    if ((c >= 0xE000 && c <= 0xF8FF) || IsHigh(c) || IsLow(c)) return -15;
-    if ((c >= 0x3400 && c <= 0x4DBF) || (c >= 0xF900 && c <= 0xFAFF)) return -6;
-    // Accented Latin, Greek, Cyrillic, kana, bopomofo, box drawing and symbols: the pieces
-    // garbled Chinese is made of.
-    return -4;
-}
-
-double Plausibility(const std::u16string& t) {
-    if (t.empty()) return 0;
-    double sum = 0;
-    for (size_t i = 0; i < t.size();) {
-        if (IsAsciiLetter(t[i])) {
-            size_t j = i;
-            bool vowel = false;
-            for (; j < t.size() && IsAsciiLetter(t[j]); ++j) {
-                char16_t lower = t[j] | 0x20;
-                vowel = vowel || lower == 'a' || lower == 'e' || lower == 'i' || lower == 'o' || lower == 'u' || lower == 'y';
-            }
-            // Letters that make words weigh as much as common Chinese characters: a UTF-16
-            // reading of English pairs its letters into Chinese-looking characters.
-            bool acronym = j - i <= 5 && std::all_of(t.begin() + i, t.begin() + j, [](char16_t c) { return c <= 'Z'; });
-            sum += (j - i >= 2 && (vowel || acronym) ? 12.0 : 2.0) * double(j - i);
-            i = j;
-            continue;
-        }
-        if (IsHigh(t[i]) && i + 1 < t.size() && IsLow(t[i + 1])) {
-            sum -= 12;  // a character beyond the BMP: two units of -6
-            i += 2;
-            continue;
-        }
-        sum += UnitWeight(t[i++]);
+//
+// EUC-KR read as GBK is nearly always Hangul misread: GBK text whose every double-byte
+// character falls where EUC-KR has Hangul syllables (the first 25 of GBK's 72 rows of
+// Chinese characters, and none of its signs) is rare, so a reading that is Hangul alone is
+// some evidence too.
+const double kHangulEvidence = 2.0;
+double HangulShare(const std::u16string& text) {
+    double hangul = 0;
+    for (char16_t c : text) {
+        if (c >= 0xAC00 && c <= 0xD7A3) ++hangul;
+        else if (c >= 0x80) return 0;
     }
-    return sum / double(t.size());
+    return std::min(1.0, hangul / 3);
+}
+double StepCost(MojibakeStep step, const std::u16string& shown, const std::u16string& original) {
+    if (step.shownAs == kCodingUtf8) return kStepPenalty + kUtf8Evidence * MultibyteShare(shown);
+    if (step.real == kCodingEucKr) return kStepPenalty - kHangulEvidence * HangulShare(original);
+    if (step.real != kCodingUtf8 || original.empty()) return kStepPenalty;
+    return kStepPenalty - kUtf8Evidence * MultibyteShare(original);
+}
+
+// A candidate in another script than the input must be clearly better, and text that reads
+// well in its own script is not rewritten into another one: the more plausible its letters
+// beyond ASCII, the more the change costs. Two steps are judged from the input and from the
+// text between them (the Cyrillic that BIG5 shown as GBK makes of Chinese is itself text).
+// Chinese characters of garbage are as usual one by one as those of text, so Chinese reads
+// well only from a higher weight on.
+const double kScriptChange = 1.0, kRewrite = 8.0;
+double ScriptCost(const Judgement& from, const Judgement& to) {
+    if (from.script == to.script || from.script == Script::kNone || to.script == Script::kNone) return 0;
+    bool chinese = from.script == Script::kChinese;
+    double garbage = chinese ? 12 : 7, reads = chinese ? 16 : 11;
+    double well = (from.foreign - garbage) / (reads - garbage);
+    return kScriptChange + kRewrite * std::min(1.0, std::max(0.0, well));
 }
 
 std::u16string Label(const MojibakeCandidate& c) {
@@ -293,10 +267,11 @@ const size_t kWholeCandidates = 8;
 std::vector<MojibakeCandidate> Search(const std::u16string& garbled) {
     std::vector<MojibakeCandidate> found;
     std::unordered_map<std::u16string, size_t> seen;
-    auto add = [&](std::u16string text, const MojibakeStep* steps, int count, bool dropped, bool restored, double cost) {
+    auto add = [&](std::u16string text, const Judgement& judged, const MojibakeStep* steps, int count, bool dropped,
+                   bool restored, double cost) {
         MojibakeCandidate c{std::move(text), u"", {}, count, dropped, restored, 0};
         for (int i = 0; i < count; ++i) c.steps[i] = steps[i];
-        c.score = Plausibility(c.text) - cost - (dropped ? kDroppedPenalty : 0) - (restored ? kRestoredPenalty : 0);
+        c.score = judged.overall - cost - (dropped ? kDroppedPenalty : 0) - (restored ? kRestoredPenalty : 0);
         auto at = seen.find(c.text);
         if (at == seen.end()) {
             seen.emplace(c.text, found.size());
@@ -305,7 +280,8 @@ std::vector<MojibakeCandidate> Search(const std::u16string& garbled) {
             found[at->second] = std::move(c);
         }
     };
-    add(garbled, nullptr, 0, false, false, 0);
+    Judgement input = Judge(garbled);
+    add(garbled, input, nullptr, 0, false, false, 0);
     auto undoAll = [&](const std::u16string& text, bool cut) {
         bool ascii = std::all_of(text.begin(), text.end(), [](char16_t c) { return c < 0x80; });
         for (int last = 0; last < kMojibakeStepCount; ++last) {
@@ -316,8 +292,9 @@ std::vector<MojibakeCandidate> Search(const std::u16string& garbled) {
             bool dropped1, restored1 = false;
             if (!Undo(text, s1, &middle, &dropped1, &restored1)) continue;
             MojibakeStep one[1] = {s1};
-            double cost1 = StepCost(s1, middle);
-            add(middle, one, 1, cut || dropped1, restored1, cost1);
+            Judgement judged1 = Judge(middle);
+            double cost1 = StepCost(s1, text, middle);
+            add(middle, judged1, one, 1, cut || dropped1, restored1, cost1 + ScriptCost(input, judged1));
             for (int first = 0; first < kMojibakeStepCount; ++first) {
                 MojibakeStep s0 = kMojibakeSteps[first];
                 if (Collapses(s0, s1)) continue;
@@ -325,8 +302,9 @@ std::vector<MojibakeCandidate> Search(const std::u16string& garbled) {
                 bool dropped0, restored0 = false;
                 if (!Undo(middle, s0, &original, &dropped0, &restored0)) continue;
                 MojibakeStep two[2] = {s0, s1};
-                double cost = cost1 + StepCost(s0, original);
-                add(std::move(original), two, 2, cut || dropped0 || dropped1, restored0 || restored1, cost);
+                Judgement judged0 = Judge(original);
+                double cost = cost1 + StepCost(s0, middle, original) + ScriptCost(input, judged0) + ScriptCost(judged1, judged0);
+                add(std::move(original), judged0, two, 2, cut || dropped0 || dropped1, restored0 || restored1, cost);
             }
         }
     };

@@ -7,7 +7,9 @@
 
 #include "runtime/variables.h"
 
-enum MojibakeCoding : uint8_t { kCodingGbk, kCodingBig5, kCodingUtf8, kCodingCp1252, kCodingLatin1, kCodingUtf16Le };
+enum MojibakeCoding : uint8_t {
+    kCodingGbk, kCodingBig5, kCodingUtf8, kCodingCp1252, kCodingLatin1, kCodingUtf16Le, kCodingShiftJis, kCodingEucKr
+};
 
 // One misreading: the bytes of a text in `real`, shown as if they were `shownAs`.
 struct MojibakeStep {
