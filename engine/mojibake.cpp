@@ -4,9 +4,12 @@
 #include <unordered_map>
 
 #include "engine/codepage.h"
+#include "engine/gbk_runs.h"
 #include "engine/plausibility.h"
+#include "runtime/byte_search.h"
 #include "runtime/dll_commands.h"
 #include "runtime/library.h"
+#include "runtime/memory.h"
 
 const MojibakeStep kMojibakeSteps[] = {
     {kCodingUtf8, kCodingGbk},   {kCodingUtf8, kCodingCp1252}, {kCodingUtf8, kCodingLatin1},
@@ -43,6 +46,18 @@ const char16_t* CodingName(MojibakeCoding coding) {
     case kCodingEucKr: return u"EUC-KR";
     default: return u"UTF-16LE";
     }
+}
+
+// Whether the system converts the coding at all: a system without the Japanese or Korean
+// tables (code pages 932, 949) has those misreadings left out, and the report says so.
+bool Converts(MojibakeCoding coding) {
+    static const uint8_t known = [] {
+        uint8_t bits = 0;
+        for (int c = 0; c <= kCodingEucKr; ++c)
+            if (c == kCodingUtf16Le || c == kCodingLatin1 || DecodeAs("A", MojibakeCoding(c)) == u"A") bits |= uint8_t(1u << c);
+        return bits;
+    }();
+    return (known >> coding) & 1;
 }
 
 bool IsHigh(char16_t u) { return u >= 0xD800 && u <= 0xDBFF; }
@@ -118,7 +133,8 @@ double SequenceWeight(const std::string& seq) {
 // U+00A0 becomes a plain space. In the bytes of such UTF-8 a sequence then lacks bytes
 // (anywhere after its lead) or ends in a space: put back what makes the likeliest
 // character. False when the bytes are not UTF-8 short of such losses, or when more than
-// twice as many sequences were mended as came through whole.
+// twice as many sequences were mended as came through whole, unless every mending put back
+// the same byte in the same place.
 const char kVanishing[] = "\x81\x8D\x8F\x90\x9D";
 //
 // A GBK or BIG5 reader meets a lone lead byte where a run of UTF-8 ends before a byte below
@@ -126,6 +142,10 @@ const char kVanishing[] = "\x81\x8D\x8F\x90\x9D";
 bool RestoreUtf8(const std::string& bytes, bool questions, std::string* restored) {
     restored->clear();
     int whole = 0, mended = 0;
+    // What was put back, and where: the same byte lost in the same place every time (the
+    // 0x81 of half the kana) is one loss, however often it recurs.
+    std::string firstSign;
+    bool consistent = true;
     for (size_t i = 0; i < bytes.size();) {
         uint8_t lead = uint8_t(bytes[i]);
         size_t need = lead < 0x80 ? 0 : lead >= 0xC2 && lead <= 0xDF ? 1 : lead >= 0xE0 && lead <= 0xEF ? 2 : lead >= 0xF0 && lead <= 0xF4 ? 3 : 9;
@@ -138,7 +158,7 @@ bool RestoreUtf8(const std::string& bytes, bool questions, std::string* restored
             whole += need > 0;
             continue;
         }
-        std::string head(1, char(lead)), cont = bytes.substr(i + 1, have), best;
+        std::string head(1, char(lead)), cont = bytes.substr(i + 1, have), best, sign;
         double bestWeight = kNoCharacter;
         size_t used = 1 + have, missing = need - have;
         if (questions) {
@@ -166,21 +186,27 @@ bool RestoreUtf8(const std::string& bytes, bool questions, std::string* restored
                         }
                     }
                     double w = SequenceWeight(seq);
-                    if (w > bestWeight) bestWeight = w, best = seq;
+                    if (w > bestWeight) {
+                        bestWeight = w, best = seq, sign = seq;
+                        for (size_t k = 0; k < need; ++k)
+                            if (!(mask & (1u << k))) sign[1 + k] = '*';
+                    }
                 }
             }
             if (missing == 1 && i + used < bytes.size() && bytes[i + used] == ' ') {
                 std::string seq = head + cont + '\xA0';
                 double w = SequenceWeight(seq);
-                if (w != kNoCharacter && w >= bestWeight) bestWeight = w, best = seq, ++used;
+                if (w != kNoCharacter && w >= bestWeight) bestWeight = w, best = seq, sign = "\xA0", ++used;
             }
         }
         if (bestWeight == kNoCharacter) return false;
+        consistent = consistent && !questions && (mended == 0 || sign == firstSign);
+        if (mended == 0) firstSign = sign;
         *restored += best;
         i += used;
         ++mended;
     }
-    return mended > 0 && whole > 0 && 2 * whole >= mended;
+    return mended > 0 && whole > 0 && (2 * whole >= mended || consistent);
 }
 
 // Undoes one misreading: the bytes the text was shown from, read as what they really were.
@@ -287,7 +313,7 @@ std::vector<MojibakeCandidate> Search(const std::u16string& garbled) {
         for (int last = 0; last < kMojibakeStepCount; ++last) {
             MojibakeStep s1 = kMojibakeSteps[last];
             // ASCII reads the same in every coding but UTF-16.
-            if (ascii && s1.real != kCodingUtf16Le) continue;
+            if ((ascii && s1.real != kCodingUtf16Le) || !Converts(s1.real) || !Converts(s1.shownAs)) continue;
             std::u16string middle;
             bool dropped1, restored1 = false;
             if (!Undo(text, s1, &middle, &dropped1, &restored1)) continue;
@@ -297,7 +323,7 @@ std::vector<MojibakeCandidate> Search(const std::u16string& garbled) {
             add(middle, judged1, one, 1, cut || dropped1, restored1, cost1 + ScriptCost(input, judged1));
             for (int first = 0; first < kMojibakeStepCount; ++first) {
                 MojibakeStep s0 = kMojibakeSteps[first];
-                if (Collapses(s0, s1)) continue;
+                if (Collapses(s0, s1) || !Converts(s0.real) || !Converts(s0.shownAs)) continue;
                 std::u16string original;
                 bool dropped0, restored0 = false;
                 if (!Undo(middle, s0, &original, &dropped0, &restored0)) continue;
@@ -401,6 +427,8 @@ std::string EncodeAs(const std::u16string& text, MojibakeCoding coding) {
         return bytes;
     }
     if (text.empty()) return bytes;
+    // A character takes at most three bytes in these code pages; the system's sizes are 32-bit.
+    if (text.size() > (INT32_MAX - 8) / 3) RaiseAllocationFailure(3 * static_cast<int64_t>(text.size()));
     int32_t n = static_cast<int32_t>(text.size());
     bytes.resize(3 * text.size());
     int32_t m = CallDllCommand<int32_t>(kDllWideCharToMultiByte, CodePageOf(coding), uint32_t(0), text.data(), n,
@@ -420,6 +448,7 @@ std::u16string DecodeAs(const std::string& bytes, MojibakeCoding coding) {
         return text;
     }
     if (bytes.empty()) return text;
+    if (bytes.size() > INT32_MAX - 8) RaiseAllocationFailure(static_cast<int64_t>(bytes.size()));
     int32_t n = static_cast<int32_t>(bytes.size());
     text.resize(bytes.size());
     int32_t m = CallDllCommand<int32_t>(kDllMultiByteToWideChar, CodePageOf(coding), uint32_t(0), bytes.data(), n,
@@ -477,6 +506,16 @@ std::u16string LostTextNote(const std::u16string& text) {
     return note + u"。";
 }
 
+std::u16string MissingConverterNote() {
+    std::u16string names;
+    for (int c = 0; c <= kCodingEucKr; ++c) {
+        if (Converts(MojibakeCoding(c))) continue;
+        if (!names.empty()) names += u"、";
+        names += std::u16string(CodingName(MojibakeCoding(c))) + u"（代码页" + Decimal(CodePageOf(MojibakeCoding(c))) + u"）";
+    }
+    return names.empty() ? u"" : u"提示：系统没有" + names + u"的转换表，与之有关的误读未试。";
+}
+
 std::u16string MojibakeReport(const std::u16string& garbled) {
     if (garbled.empty()) return u"";
     std::vector<MojibakeCandidate> found = RecoverMojibake(garbled);
@@ -485,12 +524,15 @@ std::u16string MojibakeReport(const std::u16string& garbled) {
     for (size_t i = 0; note.empty() && i < found.size() && i < 5; ++i) note = LostTextNote(found[i].text);
     std::u16string report = note.empty() ? u"" : note + u"\r\n";
     for (size_t i = 0; i < found.size() && i < 5; ++i) report += found[i].label + u"： " + Shown(found[i].text) + u"\r\n";
-    return report;
+    std::u16string missing = MissingConverterNote();
+    return missing.empty() ? report : report + missing + u"\r\n";
 }
+
+int32_t UnitsBlockSize(int64_t count) { return CheckedBlockSize(2 * count + 8) - 8; }
 
 ByteSetVar MojibakeReportUnits(const ByteSetVar& units) {
     std::u16string report = MojibakeReport(Units(units));
-    ByteSetVar out = ZeroByteSet(static_cast<int32_t>(2 * report.size()));
+    ByteSetVar out = ByteSetToFill(UnitsBlockSize(static_cast<int64_t>(report.size())));
     for (size_t i = 0; i < report.size(); ++i) {
         out.data()[2 * i] = uint8_t(report[i] & 0xFF);
         out.data()[2 * i + 1] = uint8_t(report[i] >> 8);
