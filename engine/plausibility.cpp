@@ -152,8 +152,10 @@ double UnitWeight(char16_t c) {
     return tier < 0 ? -4 : SignWeight(tier);
 }
 
-Judgement Judge(const std::u16string& t) {
-    if (t.empty()) return {0, 0, Script::kNone};
+namespace {
+// The script with the most letters beyond ASCII; ASCII letters count for a quarter, so a
+// word misread in a sentence of English words is still in Latin script.
+Script MainScript(const std::u16string& t, bool* japanese) {
     size_t counts[7] = {}, asciiLetters = 0;
     for (char16_t c : t) {
         if (c >= 0x80) ++counts[static_cast<int>(LetterScript(c))];
@@ -161,10 +163,8 @@ Judgement Judge(const std::u16string& t) {
     }
     size_t& kana = counts[static_cast<int>(Script::kJapanese)];
     size_t& han = counts[static_cast<int>(Script::kChinese)];
-    bool japanese = WrittenLikeJapanese(t, kana, han);
-    if (japanese) kana += han, han = 0;
-    // ASCII letters count for a quarter here too: a word misread in a sentence of English
-    // words is still in Latin script.
+    *japanese = WrittenLikeJapanese(t, kana, han);
+    if (*japanese) kana += han, han = 0;
     double latin = counts[static_cast<int>(Script::kLatin)] + kAsciiShare * double(asciiLetters);
     int best = 0;
     double most = 0;
@@ -172,14 +172,16 @@ Judgement Judge(const std::u16string& t) {
         double n = s == static_cast<int>(Script::kLatin) ? latin : double(counts[s]);
         if (n > most) best = s, most = n;
     }
-    Script script = static_cast<Script>(best);
+    return static_cast<Script>(best);
+}
 
-    std::vector<double> w(t.size());
+// Each unit's weight by itself (letters of the alphabets by the word they are in).
+void UnitWeights(const std::u16string& t, bool japanese, double* w) {
     for (size_t i = 0; i < t.size();) {
         if (Alphabetic(LetterScript(t[i]))) {
             size_t j = i;
             while (j < t.size() && Alphabetic(LetterScript(t[j]))) ++j;
-            RunWeights(t, i, j, w.data());
+            RunWeights(t, i, j, w);
             i = j;
         } else if (IsHigh(t[i]) && i + 1 < t.size() && IsLow(t[i + 1])) {
             w[i] = w[i + 1] = -6;  // a character beyond the BMP
@@ -189,9 +191,12 @@ Judgement Judge(const std::u16string& t) {
             ++i;
         }
     }
+}
+
+// What the neighbours say of a unit.
+void ContextWeights(const std::u16string& t, double* w) {
     int continuations = 0;
     for (size_t i = 0; i < t.size(); ++i) {
-        Script s = LetterScript(t[i]);
         // Â to ß and then one, à to ï and then two of what Windows-1252 shows of 0x80 to
         // 0xBF: a UTF-8 character shown in that code page.
         if (continuations > 0 && IsCp1252Continuation(t[i])) {
@@ -200,19 +205,30 @@ Judgement Judge(const std::u16string& t) {
         } else {
             continuations = t[i] >= 0xC2 && t[i] <= 0xDF ? 1 : t[i] >= 0xE0 && t[i] <= 0xEF ? 2 : 0;
         }
-        // A sign beyond ASCII on its own ("°C", "±5") is as good as punctuation; one that
-        // follows a letter or sign beyond ASCII is the second byte of a misread character.
+        Script s = LetterScript(t[i]);
+        // A sign beyond ASCII on its own ("°C", "±5") is as good as punctuation, however
+        // seldom the catalogues write it.
         if (s == Script::kNone && t[i] >= 0xA0 && t[i] < 0x2200 && (i == 0 || t[i - 1] < 0x80)) w[i] = std::max(w[i], 1.0);
         if (!IsIdeographOrKana(s)) continue;
-        // Chinese and Japanese put no space between words, and a Chinese character or kana
-        // inside a word of small Latin letters is a piece of a misread one.
+        // A Chinese character or kana inside a word of small Latin letters is a piece of a
+        // misread one, and so is one alone between two Latin words.
         if (i > 0 && IsLowerAscii(t[i - 1])) w[i] -= 8;
         if (i + 1 < t.size() && IsLowerAscii(t[i + 1])) w[i] -= 8;
-        // Nor is one alone between two Latin words.
         if (i >= 2 && i + 2 < t.size() && t[i - 1] == ' ' && t[i + 1] == ' ' && IsAsciiLetter(t[i - 2]) && IsAsciiLetter(t[i + 2]))
             w[i] -= 8;
+        // Chinese and Japanese put no space between words; Korean, misread as GBK, does.
         if (i + 2 < t.size() && t[i + 1] == ' ' && IsIdeographOrKana(LetterScript(t[i + 2]))) w[i] -= 12;
     }
+}
+}  // namespace
+
+Judgement Judge(const std::u16string& t) {
+    if (t.empty()) return {0, 0, Script::kNone};
+    bool japanese;
+    Script script = MainScript(t, &japanese);
+    std::vector<double> w(t.size());
+    UnitWeights(t, japanese, w.data());
+    ContextWeights(t, w.data());
     double sum = 0, count = 0, foreign = 0, foreignCount = 0;
     for (size_t i = 0; i < t.size(); ++i) {
         // Control characters are no ASCII text: they count in full.

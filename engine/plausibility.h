@@ -17,9 +17,8 @@ struct Judgement {
     // weight when there are none).
     double foreign;
     // The script most of the letters beyond ASCII are in (Latin for ASCII letters alone);
-    // kana among Chinese characters make it Japanese once they are a sixth of them and two
-    // stand side by side as in Japanese. kNone
-    // for a text without letters.
+    // kana among Chinese characters make it Japanese where they are written as Japanese
+    // writes them. kNone for a text without letters.
     Script script;
 };
 Judgement Judge(const std::u16string& text);
