@@ -111,7 +111,6 @@ bool EncodeExact(const std::u16string& text, MojibakeCoding coding, std::string*
     return DecodeAs(*bytes, coding) == text;
 }
 
-
 // The code point of one UTF-8 sequence of two to four bytes (already checked for its shape).
 uint32_t Utf8CodePoint(const std::string& seq) {
     uint32_t cp = uint8_t(seq[0]) & (seq.size() == 2 ? 0x1F : seq.size() == 3 ? 0x0F : 0x07);

@@ -210,12 +210,18 @@ TEST_CASE("other languages: correct text stays, their usual misreadings are undo
         int count;  // 0: the sentence itself
         bool eastAsian;
     } chains[] = {
-        {"plain", {}, 0, false},          {"UTF-8>1252", {u1252}, 1, false},
-        {"UTF-8>8859-1", {latin1}, 1, false}, {"UTF-8>GBK", {gbk}, 1, false},
-        {"UTF-8>BIG5", {big5}, 1, false}, {"UTF-8>1252 twice", {u1252, u1252}, 2, false},
-        {"UTF-8>GBK twice", {gbk, gbk}, 2, false}, {"UTF-8>GBK, UTF-8>1252", {gbk, u1252}, 2, false},
-        {"SJIS>GBK", {sjisGbk}, 1, true}, {"GBK>SJIS", {gbkSjis}, 1, true},
-        {"EUC-KR>GBK", {eucKrGbk}, 1, true}, {"UTF-8>SJIS", {utf8Sjis}, 1, true},
+        {"plain", {}, 0, false},
+        {"UTF-8>1252", {u1252}, 1, false},
+        {"UTF-8>8859-1", {latin1}, 1, false},
+        {"UTF-8>GBK", {gbk}, 1, false},
+        {"UTF-8>BIG5", {big5}, 1, false},
+        {"UTF-8>1252 twice", {u1252, u1252}, 2, false},
+        {"UTF-8>GBK twice", {gbk, gbk}, 2, false},
+        {"UTF-8>GBK, UTF-8>1252", {gbk, u1252}, 2, false},
+        {"SJIS>GBK", {sjisGbk}, 1, true},  // East Asian chains: on Japanese, EUC-KR on Korean
+        {"GBK>SJIS", {gbkSjis}, 1, true},
+        {"EUC-KR>GBK", {eucKrGbk}, 1, true},
+        {"UTF-8>SJIS", {utf8Sjis}, 1, true},
     };
     for (const auto& chain : chains) {
         int cases = 0, right = 0;
@@ -236,6 +242,7 @@ TEST_CASE("other languages: correct text stays, their usual misreadings are undo
         CHECK(right >= (chain.count == 0 ? 0.99 : 0.95) * cases);
     }
 }
+
 TEST_CASE("a report past what a byte set holds fails as an allocation does") {
     // Its size was once taken in 32 bits: from 2^30 units on it wrapped round.
     CHECK(UnitsBlockSize((INT32_MAX - 8) / 2) == INT32_MAX - 9);
