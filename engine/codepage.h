@@ -12,6 +12,8 @@
 const uint32_t kCodePageGbk = 936;
 const uint32_t kCodePageBig5 = 950;
 const uint32_t kCodePageUtf8 = 65001;
+const uint32_t kCodePageShiftJis = 932;
+const uint32_t kCodePageEucKr = 949;  // Unified Hangul Code, a superset of EUC-KR
 
 // Where a slice of the bytes from start should end so that converting the slices one by
 // one gives what one call on all n bytes gives (in GBK, BIG5 and UTF-8): after a byte
