@@ -50,8 +50,7 @@ TEST_CASE("text set by another program is held whole in either box, and the box 
             big = Big(units);
             big.back() = waitLimited ? L'T' : L'S';
             for (HWND box : {output, input}) {
-                CAPTURE(units);
-                CAPTURE(waitLimited);
+                CAPTURE(units); CAPTURE(waitLimited);
                 // Asked first with a time limit, as automation tools ask: a text that does
                 // not arrive would keep SendMessageW waiting for good.
                 DWORD_PTR answer = 0;
