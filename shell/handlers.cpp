@@ -310,11 +310,12 @@ namespace {
 // A box kept what it had instead of a text set from outside (another program's WM_SETTEXT,
 // most often): the status bar says so and why, as the program that sent it may not.
 void TellRefused(const char* box, int units, int because) {
-    char prompt[256];
+    char size[32] = "", prompt[256];
+    if (units > 0) wsprintfA(size, "%d个字符的", units);  // a paste does not say its length
     if (because == 1)
-        wsprintfA(prompt, "提示：这段%d个字符的文字太长，%s放不下，没有放入；%s的内容没有改动。", units, box, box);
+        wsprintfA(prompt, "提示：这段%s文字太长，%s放不下，没有放入；%s的内容没有改动。", size, box, box);
     else
-        wsprintfA(prompt, "提示：内存不够，没能放入这段%d个字符的文字；%s的内容没有改动。", units, box);
+        wsprintfA(prompt, "提示：内存不够，没能放入这段%s文字；%s的内容没有改动。", size, box);
     ShowStatusPrompt(prompt);
 }
 }  // namespace
