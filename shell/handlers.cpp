@@ -306,6 +306,23 @@ void 编辑框_QZ输入_内容被改变() {
     WriteInt(k编辑框_QZ输入, kPropSelStart, -1);
 }
 
+namespace {
+// A box kept what it had instead of a text set from outside (another program's WM_SETTEXT,
+// most often): the status bar says so and why, as the program that sent it may not.
+void TellRefused(const char* box, int units, int because) {
+    char size[32] = "", prompt[256];
+    if (units > 0) wsprintfA(size, "%d个字符的", units);  // a paste does not say its length
+    if (because == 1)
+        wsprintfA(prompt, "提示：这段%s文字太长，%s放不下，没有放入；%s的内容没有改动。", size, box, box);
+    else
+        wsprintfA(prompt, "提示：内存不够，没能放入这段%s文字；%s的内容没有改动。", size, box);
+    ShowStatusPrompt(prompt);
+}
+}  // namespace
+
+void 编辑框_QZ输入_文字被拒绝(int units, int because) { TellRefused("输入框", units, because); }
+void 编辑框_357输出_文字被拒绝(int units, int because) { TellRefused("输出框", units, because); }
+
 void 单选框_二进制_被单击() { RunCommand([] { BaseRadioClicked(); }); }
 void 单选框_八进制_被单击() { RunCommand([] { BaseRadioClicked(); }); }
 void 单选框_十进制_被单击() { RunCommand([] { BaseRadioClicked(); }); }

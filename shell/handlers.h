@@ -25,6 +25,9 @@ void 超级按钮_交换上下_被单击();
 // The input box.
 void 编辑框_QZ输入_按下某键(int keyCode, int shiftState);
 void 编辑框_QZ输入_内容被改变();
+// Either box: a text another program set was not taken (units, 1 too long, 2 no memory).
+void 编辑框_QZ输入_文字被拒绝(int units, int because);
+void 编辑框_357输出_文字被拒绝(int units, int because);
 
 // Radio boxes.
 void 单选框_二进制_被单击();

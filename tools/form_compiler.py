@@ -34,7 +34,8 @@ ChildIds (default: the units whose ParentId names this one; for the window recor
 with ParentId 0) MouseCursor (default: the 4 zero bytes of the default cursor) Tag
 UnitFlags TabOrder, `event N`, `data`, `data.FIELD`, `data.version`.
 Menu keys: Name Remark UnitTypeId EventSourceId ShortcutIndex Level MenuFlags Caption
-Handler.
+Handler CommandId (written after the reserved bytes only when given: the item's command id,
+kept whatever stands before it; the items without one count up from 20000).
 
 Unit data: without any data key the block is empty (every property at its default). With
 `data.FIELD` keys the block is written in full at the type's latest version, or at
@@ -537,6 +538,9 @@ class Compiler:
                 fail(rec.where, 'a separator has no handler')
             p.u32(self.handler_offset(handler))
             p.b += bytes(16)
+            command = self.take(rec, 'CommandId', parse_int, 0)
+            if command:
+                p.u32(command)
         else:
             data = self.unit_data(rec, rec.type_name)
             rec.used.update(k for k in rec.keys if k == 'data' or k.startswith('data.'))
@@ -601,6 +605,7 @@ class Compiler:
             # The kind of a record is decided by its identifier.
             if (r.kind == 'menu') != ((r.id >> 24) == 0x26):
                 fail(r.where, 'menu records, and only they, have identifiers 0x26xxxxxx')
+        self.check_command_ids(window)
         bodies = [self.record_body(r, window, i) for i, r in enumerate(window.records)]
         table = Packer()
         for r in window.records:
@@ -625,6 +630,21 @@ class Compiler:
         p.u32(len(table.b))
         p.b += table.b
         return bytes(p.b)
+
+    @staticmethod
+    def check_command_ids(window):
+        # An item's own id may not be one the counted items get, nor another item's.
+        menus = [r for r in window.records if r.kind == 'menu']
+        given = [(r, parse_int(*r.keys['CommandId'])) for r in menus if 'CommandId' in r.keys]
+        counted = len(menus) - len(given)
+        seen = set()
+        for r, command in given:
+            if not 20000 + counted <= command < 57600:
+                fail(r.where, 'CommandId %d is not between %d (after the %d counted items) and 57599'
+                     % (command, 20000 + counted, counted))
+            if command in seen:
+                fail(r.where, 'CommandId %d is used twice' % command)
+            seen.add(command)
 
     def compile(self):
         top, windows = read_description(self.path)

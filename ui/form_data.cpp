@@ -118,6 +118,7 @@ bool ReadRecord(const uint8_t* body, uint32_t size, uint32_t id, const FormDataI
         rec->Caption = r.ctext();
         int32_t handler = r.i32();
         r.skip(16);
+        if (r.left() >= 4) rec->CommandId = r.u32();
         return r.ok() && Relocate(handler, image, &rec->Handler);
     }
     r.skip(4);  // ObjectSlot: a stored value is never trusted as an object

@@ -67,6 +67,9 @@ struct FormRecord {
     uint32_t MenuFlags = 0;
     std::string Caption;
     uintptr_t Handler = 0;                // routine address; 0 = none
+    // A dword after the reserved bytes, absent in older forms: 0 numbers the item by its
+    // place (see MenuCommandOf); otherwise its command id, kept when items are added before it.
+    uint32_t CommandId = 0;
     void* PopupMenus[2] = {nullptr, nullptr};  // run time: pop-up menus built for the item
 
     // Unit record.

@@ -118,7 +118,7 @@ void AppendItems(FormWindow& w, HMENU menu, int first, int i, int end, bool bar,
                     if (bar) r.PopupMenus[0] = popup;
                     AppendMenuW(menu, flags | MF_POPUP, reinterpret_cast<UINT_PTR>(popup), content);
                 } else {
-                    AppendMenuW(menu, flags, static_cast<UINT_PTR>(kFirstMenuCommand + (i - first)), content);
+                    AppendMenuW(menu, flags, MenuCommandOf(w, i - first), content);
                 }
                 // An owner-drawn item keeps its text as well, so screen readers and UI
                 // automation read the menu like any other.
@@ -527,7 +527,7 @@ HACCEL BuildAccelerators(const FormWindow& w) {
         ACCEL a;
         a.fVirt = static_cast<BYTE>(FVIRTKEY | modifiers);
         a.key = key;
-        a.cmd = static_cast<WORD>(kFirstMenuCommand + k);
+        a.cmd = static_cast<WORD>(MenuCommandOf(w, k));
         entries.push_back(a);
     }
     if (entries.empty()) return nullptr;

@@ -93,6 +93,27 @@ int MenuIndexOf(const FormWindow& window, uint32_t menuId) {
     return -1;
 }
 
+UINT MenuCommandOf(const FormWindow& window, int k) {
+    int first, count;
+    if (k < 0 || !FirstMenuRun(window.records, &first, &count) || k >= count) return 0;
+    if (window.records[first + k].CommandId) return window.records[first + k].CommandId;
+    UINT counted = kFirstMenuCommand;
+    for (int i = 0; i < k; ++i)
+        if (!window.records[first + i].CommandId) ++counted;
+    return counted;
+}
+
+FormRecord* MenuRecordOfCommand(FormWindow& window, UINT command) {
+    int first, count;
+    if (!FirstMenuRun(window.records, &first, &count)) return nullptr;
+    UINT counted = kFirstMenuCommand;
+    for (int k = 0; k < count; ++k) {
+        FormRecord& r = window.records[first + k];
+        if (r.CommandId ? r.CommandId == command : counted++ == command) return &r;
+    }
+    return nullptr;
+}
+
 WindowRuntime& RuntimeOf(const FormWindow& window) { return g_runtime[window.id]; }
 
 void ForgetRuntime(uint32_t windowId) { g_runtime.erase(windowId); }

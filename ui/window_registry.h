@@ -60,12 +60,15 @@ Unit* RecordObject(const FormRecord& record);
 // The unit of a live window handle (a unit window or record 0's window) in one window.
 FormRecord* FindRecordByHandle(FormWindow& window, HWND hwnd);
 
-// The window's menu: the first contiguous run of menu records. Command id 20000 + k
-// names menu record k of the run.
+// The window's menu: the first contiguous run of menu records. A record with a CommandId
+// answers to it; the others count up from 20000 in record order, so items added with ids of
+// their own, wherever they stand, leave the ids of the others where they were.
 const int kFirstMenuCommand = 20000;
 int MenuRecordCount(const FormWindow& window);
 FormRecord* MenuRecordAt(FormWindow& window, int k);
 int MenuIndexOf(const FormWindow& window, uint32_t menuId);  // -1 when not in the menu
+UINT MenuCommandOf(const FormWindow& window, int k);          // 0 when k is not in the menu
+FormRecord* MenuRecordOfCommand(FormWindow& window, UINT command);
 
 WindowRuntime& RuntimeOf(const FormWindow& window);
 void ForgetRuntime(uint32_t windowId);

@@ -131,7 +131,7 @@ LRESULT OnMenuCommand(HWND hwnd, Unit* unit, WPARAM wParam, LPARAM lParam) {
     if (c >= kMenuCommandsIgnoredFrom) return 0;
     if (c < static_cast<UINT>(kFirstMenuCommand)) return DefWindowProcW(hwnd, WM_COMMAND, wParam, lParam);
     FormWindow* w = FindWindowByObject(unit);
-    FormRecord* item = w ? MenuRecordAt(*w, static_cast<int>(c - kFirstMenuCommand)) : nullptr;
+    FormRecord* item = w ? MenuRecordOfCommand(*w, c) : nullptr;
     if (item) RaiseFrameworkEvent(w->id, item->id, 0);
     return 0;
 }

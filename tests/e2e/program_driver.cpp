@@ -9,16 +9,19 @@
 namespace {
 const wchar_t kTitle[] = L"文汇通 v1.0";
 
-// The main window's menu records in form order; a command is 20000 + the place.
+// Every menu item's command id, as scripts that post WM_COMMAND know them: 20000 + the place
+// here. The first 64 are the menu records of the first release in their order there; the
+// items added since follow them, wherever they show.
 const char* const kMenuCaptions[] = {
-    "文件(&F)", "打开(&O)…", "保存结果(&S)…", "-", "文件哈希(&H)…", "关于作者", "作者", "菜单_加密解密", "URL加密(GBK)", "URL解密(GBK)", "-", "URL加密(UTF8)", "URL解密(UTF8)", "-",
+    "关于作者", "作者", "菜单_加密解密", "URL加密(GBK)", "URL解密(GBK)", "-", "URL加密(UTF8)", "URL解密(UTF8)", "-",
     "RC4加密", "RC4解密", "-", "BASE64加密", "BASE64解密", "-", "BASE64编码A", "BASE64编码B", "菜单_文汇通1",
     "简体一繁体", "繁体一简体", "-", "BIG5简体", "简体BIG5", "-", "BIG5到繁体", "繁体到BIG5", "-",
     "北京时间一格林威治", "格林威治一北京", "菜单_文汇通2", "ansi一usc2", "usc2一ansi", "-", "GB2312一UTF8",
     "UTF8一GB2312", "-", "Ansi一Unicode", "Unicode一Ansi", "Ansi一Unicode_str", "Unicode_str一Ansi", "-",
     "Unicode一UTF8", "UTF8一Unicode", "菜单_取哈希值", "取MD2", "取MD4", "取MD5", "取MD5(中文)", "取sha1",
-    "取sha256", "取sha512", "取crc32", "菜单_一键解码", "一键编码(&B)", "一键解码(&J)", "乱码恢复", "菜单_快捷", "复制",
+    "取sha256", "取sha512", "取crc32", "菜单_一键解码", "一键编码(&B)", "一键解码(&J)", "菜单_快捷", "复制",
     "粘贴", "清空", "菜单_列表", "复制密文", "复制全部", "-", "双击可切换",
+    "乱码恢复", "文件(&F)", "打开(&O)…", "保存结果(&S)…", "-", "文件哈希(&H)…",
 };
 const int kMenuCount = sizeof(kMenuCaptions) / sizeof(kMenuCaptions[0]);
 static_assert(kMenuCount == 70, "70 menu items");

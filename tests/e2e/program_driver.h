@@ -18,7 +18,7 @@ const int 分组框_转大小写 = 320, 分组框_进制计算 = 330, 单选框_
 const int 按钮_编码处理1 = 370;
 }  // namespace ids
 
-// Menu command numbers: 20000 + the item's place among the main window's menu records.
+// Menu command numbers, as the first release gave them; items added since come after.
 int MenuCommand(const char* caption);
 
 class ProgramDriver {

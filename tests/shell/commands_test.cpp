@@ -34,6 +34,21 @@ TEST_CASE("a command that runs out of memory ends with a prompt, and the program
     CHECK(S(wht::ReadOutput()) == S(Crc32Hex(bytes)));
 }
 
+TEST_CASE("a text set from outside that the box cannot hold is refused, and the status bar says why") {
+    StartProgram();
+    wht::WriteInput("keep");
+    HWND input = GetDlgItem(FindWindowW(nullptr, L"文汇通 v1.0"), 110);
+    const int32_t kMaxLength = 14;
+    wht::WriteInt(wht::k编辑框_QZ输入, kMaxLength, 5);
+    CHECK(SendMessageW(input, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"123456")) == FALSE);
+    CHECK(S(wht::ReadInput()) == "keep");
+    CHECK(S(wht::ReadText(wht::k状态条1, wht::kPropStatusText)) ==
+          "提示：这段6个字符的文字太长，输入框放不下，没有放入；输入框的内容没有改动。");
+    CHECK(SendMessageW(input, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"12345")) == TRUE);
+    CHECK(S(wht::ReadInput()) == "12345");
+    wht::WriteInt(wht::k编辑框_QZ输入, kMaxLength, 0);
+}
+
 TEST_CASE("swap is all or nothing, whatever memory allows it") {
     StartProgram();
     const std::wstring a = std::wstring(40000, L'a') + L"中", b(50000, L'b');

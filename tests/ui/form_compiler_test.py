@@ -26,6 +26,8 @@ CASES = [
     (HEAD + '[unit 0x26000002 Button]\n', 'only they, have identifiers 0x26'),
     (HEAD + '[menu 0x16000002]\n', 'only they, have identifiers 0x26'),
     (HEAD + '[menu 0x26000002]\nCaption = "-"\nHandler = OnClick\n', 'a separator has no handler'),
+    (HEAD + '[menu 0x26000002]\n[menu 0x26000003]\nCommandId = 20000\n', 'after the 1 counted items'),
+    (HEAD + '[menu 0x26000002]\nCommandId = 20001\n[menu 0x26000003]\nCommandId = 20001\n', 'used twice'),
     (HEAD + '[unit 0x16000002 Button]\nParentId = 0x16000009\n', 'names no unit'),
     (HEAD + '[unit 0x16000002 Button]\nEventSourceId = 0x16000009\n', 'names no record'),
     (HEAD + '[unit 0x16000002 Button]\ndata.Colour = 1\n', 'has no field Colour'),

@@ -95,7 +95,7 @@ TEST_CASE("units of a container are moved into it and keep container-relative po
     DestroyAllWindows();
 }
 
-TEST_CASE("the menu bar leaves hidden items out but numbers every menu record from 20000") {
+TEST_CASE("the menu bar leaves hidden items out but numbers every menu record from 20000 but those with an id") {
     UseFrameForm();
     REQUIRE(LoadFormWindow(kMain, nullptr, false));
     HWND main = WindowOf(kMain);
@@ -121,6 +121,7 @@ TEST_CASE("the menu bar leaves hidden items out but numbers every menu record fr
         {20001, "menu:open:26100002"},
         {20005, "menu:a:26100006"},  // an item of the hidden pop-up menu
         {20006, "menu:b"},
+        {20100, "menu:a:26100009"},
         {20007, "menu:help"},
         {20004, ""},          // the hidden heading has no handler
         {20002, ""},          // a separator

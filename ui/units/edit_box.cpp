@@ -102,6 +102,14 @@ std::wstring BoundedView(const std::wstring& whole) {
     return whole.substr(0, ViewPrefix(whole)) + note;
 }
 
+// The most units a box holds: what a GBK or UTF-16 read of its content can give back whole.
+const size_t kLargestContent = (INT32_MAX - 64) / 2;
+
+// Events of the box: 0 content changed, 1 spin, 2 a text from outside refused with its
+// length in units and why; the box keeps what it had.
+const int32_t kEventRefused = 2;
+enum RefusedBecause { kRefusedTooLong = 1, kRefusedNoMemory = 2 };
+
 // Sizes that a runtime value cannot hold take the allocation failure path: a command ends
 // with its prompt, instead of a length that wraps.
 int32_t CheckedLength(size_t n, size_t unitBytes) {
@@ -137,6 +145,9 @@ public:
     // was handled and *result is the answer. Only what the control can do as quickly and
     // exactly as the content path is left to it (small replacements, with their undo).
     bool Intercept(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result);
+    // Says that a text from outside was not taken, so the program can tell the user; for a
+    // set or replaced text its length, for a paste 0.
+    void Refuse(UINT msg, LPARAM lParam, RefusedBecause why);
 
 private:
     // The one place the content is read and written, as UTF-16: the GBK and wide content
@@ -163,6 +174,8 @@ private:
         SendMessageW(hwnd, EM_SCROLLCARET, 0, 0);
     }
     bool ReadOnly() const { return (GetWindowLongW(hwnd, GWL_STYLE) & ES_READONLY) != 0; }
+    // What the box holds at most: its MaxLength, else kLargestContent.
+    size_t Capacity() const { return d_.MaxLength > 0 ? static_cast<size_t>(d_.MaxLength) : kLargestContent; }
     // The selection replaced by text, cut to the box's most length. Small results go
     // through the control's own undoable replace.
     bool ReplaceSelection(const wchar_t* text, size_t count, bool undoable, LRESULT* result);
@@ -254,6 +267,10 @@ bool EditBoxUnit::ReplaceSelection(const wchar_t* text, size_t count, bool undoa
         size_t room = static_cast<size_t>(d_.MaxLength) > kept ? d_.MaxLength - kept : 0;
         count = std::min(count, room);
     }
+    if (count > kLargestContent - std::min(length - (end - start), kLargestContent)) {
+        Refuse(EM_REPLACESEL, reinterpret_cast<LPARAM>(text), kRefusedTooLong);
+        return true;
+    }
     if (!bounded_ && length - (end - start) + count <= kViewUnits) {
         std::wstring part(text, count);
         *result = DefSubclassProc(hwnd, EM_REPLACESEL, undoable, reinterpret_cast<LPARAM>(part.c_str()));
@@ -297,7 +314,13 @@ bool EditBoxUnit::Intercept(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* res
     if (writing_) return false;  // the unit's own writes
     switch (msg) {
     case WM_SETTEXT: {
+        // Another program's text is taken whole or not at all: never cut, never lost.
         const wchar_t* text = lParam ? reinterpret_cast<const wchar_t*>(lParam) : L"";
+        if (wcslen(text) > Capacity()) {
+            Refuse(msg, lParam, kRefusedTooLong);
+            *result = FALSE;
+            return true;
+        }
         SetContentW(text);
         *result = TRUE;
         return true;
@@ -341,6 +364,13 @@ bool EditBoxUnit::Intercept(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* res
     }
 }
 
+void EditBoxUnit::Refuse(UINT msg, LPARAM lParam, RefusedBecause why) {
+    size_t units = 0;
+    if ((msg == WM_SETTEXT || msg == EM_REPLACESEL) && lParam) units = wcslen(reinterpret_cast<const wchar_t*>(lParam));
+    MessageBeep(MB_ICONWARNING);
+    RaiseUnitEvent(windowId, unitId, kEventRefused, {static_cast<int32_t>(std::min<size_t>(units, INT32_MAX)), why});
+}
+
 LRESULT CALLBACK EditSubclass(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR id, DWORD_PTR) {
     if (EditBoxUnit* unit = static_cast<EditBoxUnit*>(UnitFromWindow(hwnd))) {
         // No exception may leave a window procedure: text that does not fit in memory is
@@ -350,7 +380,7 @@ LRESULT CALLBACK EditSubclass(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam,
             LRESULT handled = 0;
             if (unit->Intercept(msg, wParam, lParam, &handled)) return handled;
         } catch (...) {
-            MessageBeep(MB_ICONWARNING);
+            unit->Refuse(msg, lParam, kRefusedNoMemory);
             return msg == WM_SETTEXT ? FALSE : 0;
         }
     }
