@@ -37,8 +37,25 @@ struct TextRow {
 };
 inline std::string S(const TextVar& t) { return t.c_str(); }
 
+// A wide text as UTF-16 units: where wchar_t holds 32 bits (a native build), a character
+// beyond U+FFFF becomes its two surrogates.
+inline std::wstring Utf16(const std::wstring& text) {
+    std::wstring w;
+    for (wchar_t c : text) {
+        uint32_t v = static_cast<uint32_t>(c);
+        if (v > 0xFFFF) {
+            w += static_cast<wchar_t>(0xD800 + ((v - 0x10000) >> 10));
+            w += static_cast<wchar_t>(0xDC00 + ((v - 0x10000) & 0x3FF));
+        } else {
+            w += c;
+        }
+    }
+    return w;
+}
+
 // UTF-16 units as the program passes them (a byte set, low byte first), and back.
-inline ByteSetVar U(const std::wstring& w) {
+inline ByteSetVar U(const std::wstring& text) {
+    std::wstring w = Utf16(text);
     ByteSetVar b = ZeroByteSet(static_cast<int32_t>(2 * w.size()));
     for (size_t i = 0; i < w.size(); ++i) {
         b.set(static_cast<int32_t>(2 * i + 1), static_cast<uint8_t>(w[i] & 0xFF));

@@ -1,0 +1,236 @@
+// MultiByteToWideChar and WideCharToMultiByte for the code pages the engine uses: the
+// double- and single-byte ones from tables generated from the Windows functions, UTF-8
+// computed. Results, lengths and failures follow the Windows functions; the Wine suite's
+// native.codepages compares them on every unit and every one- and two-byte sequence.
+#include "native/system_calls.h"
+
+#include <cstring>
+
+#include "native/codepage_tables.h"
+
+namespace {
+const uint32_t kNoBestFitChars = 0x400, kCompositeCheck = 0x200;
+const uint32_t kUtf8 = 65001;
+
+const CodePageTable* TableOf(uint32_t cp) {
+    if (cp == 0) cp = NativeAnsiCodePage();
+    for (int i = 0; i < kCodePageTableCount; ++i)
+        if (kCodePageTables[i].codePage == cp) return &kCodePageTables[i];
+    return nullptr;
+}
+
+// Writes units while there is room and counts them all; the caller sees from the count
+// whether they fitted.
+struct UnitOut {
+    char16_t* w;
+    int32_t room, n = 0;
+    void put(uint32_t u) {
+        if (w && n < room) w[n] = static_cast<char16_t>(u);
+        ++n;
+    }
+};
+
+struct ByteOut {
+    uint8_t* s;
+    int32_t room, n = 0;
+    void put(uint32_t b) {
+        if (s && n < room) s[n] = static_cast<uint8_t>(b);
+        ++n;
+    }
+};
+
+void DecodeTable(const CodePageTable& t, const uint8_t* s, int32_t n, UnitOut& out) {
+    for (int32_t i = 0; i < n;) {
+        uint8_t b = s[i];
+        if (t.lead[b] && i + 1 < n) {
+            uint16_t u = t.pairUnit[(b - 0x81) * 256 + s[i + 1]];
+            if (u != kNotAPair) {
+                out.put(u);
+                i += 2;
+                continue;
+            }
+        }
+        out.put(t.toUnit[b]);
+        ++i;
+    }
+}
+
+// UTF-8 as Windows reads it: each maximal ill-formed part becomes one U+FFFD; no
+// surrogates, nothing beyond U+10FFFF, no over-long forms.
+void DecodeUtf8(const uint8_t* s, int32_t n, UnitOut& out) {
+    for (int32_t i = 0; i < n;) {
+        uint8_t b = s[i];
+        if (b < 0x80) {
+            out.put(b);
+            ++i;
+            continue;
+        }
+        int need;
+        uint32_t c;
+        uint8_t low = 0x80, high = 0xBF;
+        if (b >= 0xC2 && b <= 0xDF) need = 1, c = b & 0x1F;
+        else if (b >= 0xE0 && b <= 0xEF) {
+            need = 2, c = b & 0x0F;
+            if (b == 0xE0) low = 0xA0;
+            if (b == 0xED) high = 0x9F;
+        } else if (b >= 0xF0 && b <= 0xF4) {
+            need = 3, c = b & 0x07;
+            if (b == 0xF0) low = 0x90;
+            if (b == 0xF4) high = 0x8F;
+        } else {
+            out.put(0xFFFD);
+            ++i;
+            continue;
+        }
+        int32_t j = i + 1;
+        int got = 0;
+        while (got < need && j < n) {
+            uint8_t t = s[j];
+            if (t < low || t > high) break;
+            low = 0x80, high = 0xBF;
+            c = c << 6 | (t & 0x3F);
+            ++j, ++got;
+        }
+        if (got < need) {
+            out.put(0xFFFD);
+            i = j;
+            continue;
+        }
+        if (c >= 0x10000) {
+            out.put(0xD800 + ((c - 0x10000) >> 10));
+            out.put(0xDC00 + ((c - 0x10000) & 0x3FF));
+        } else {
+            out.put(c);
+        }
+        i = j;
+    }
+}
+
+void EncodeUtf8(const char16_t* w, int32_t n, ByteOut& out) {
+    for (int32_t i = 0; i < n; ++i) {
+        uint32_t c = w[i];
+        if (c >= 0xD800 && c <= 0xDBFF && i + 1 < n && w[i + 1] >= 0xDC00 && w[i + 1] <= 0xDFFF) {
+            c = 0x10000 + ((c - 0xD800) << 10) + (w[i + 1] - 0xDC00);
+            ++i;
+        } else if (c >= 0xD800 && c <= 0xDFFF) {
+            c = 0xFFFD;  // a lone surrogate has no UTF-8 form
+        }
+        if (c < 0x80) {
+            out.put(c);
+        } else if (c < 0x800) {
+            out.put(0xC0 | c >> 6);
+            out.put(0x80 | (c & 0x3F));
+        } else if (c < 0x10000) {
+            out.put(0xE0 | c >> 12);
+            out.put(0x80 | (c >> 6 & 0x3F));
+            out.put(0x80 | (c & 0x3F));
+        } else {
+            out.put(0xF0 | c >> 18);
+            out.put(0x80 | (c >> 12 & 0x3F));
+            out.put(0x80 | (c >> 6 & 0x3F));
+            out.put(0x80 | (c & 0x3F));
+        }
+    }
+}
+
+// The bytes of a letter and the combining mark after it, written as one character, or -1.
+int32_t Composed(const CodePageTable& t, uint16_t base, uint16_t mark) {
+    uint32_t key = static_cast<uint32_t>(base) << 16 | mark;
+    int low = 0, high = t.composedCount - 1;
+    while (low <= high) {
+        int mid = (low + high) / 2;
+        if (t.composedPairs[mid] == key) return t.composedBytes[mid];
+        if (t.composedPairs[mid] < key) low = mid + 1;
+        else high = mid - 1;
+    }
+    return -1;
+}
+
+int32_t Finish(int32_t produced, int32_t room) {
+    if (room != 0 && produced > room) {
+        NativeSetLastError(kErrorInsufficientBuffer);
+        return 0;
+    }
+    return produced;
+}
+}  // namespace
+
+int32_t NativeMultiByteToWideChar(uint32_t cp, uint32_t flags, const char* s, int32_t n, char16_t* w,
+                                  int32_t wn) {
+    if (!s || n == 0 || n < -1 || wn < 0 || (wn > 0 && !w)) {
+        NativeSetLastError(kErrorInvalidParameter);
+        return 0;
+    }
+    if (n == -1) n = static_cast<int32_t>(strlen(s)) + 1;
+    const uint8_t* bytes = reinterpret_cast<const uint8_t*>(s);
+    UnitOut out{wn > 0 ? w : nullptr, wn};
+    if (cp == kUtf8) {
+        DecodeUtf8(bytes, n, out);
+    } else if (const CodePageTable* t = TableOf(cp)) {
+        DecodeTable(*t, bytes, n, out);
+    } else {
+        NativeSetLastError(kErrorInvalidParameter);
+        return 0;
+    }
+    return Finish(out.n, wn);
+}
+
+int32_t NativeWideCharToMultiByte(uint32_t cp, uint32_t flags, const char16_t* w, int32_t wn, char* s,
+                                  int32_t n, const char* defaultChar, int32_t* usedDefault) {
+    if (!w || wn == 0 || wn < -1 || n < 0 || (n > 0 && !s)) {
+        NativeSetLastError(kErrorInvalidParameter);
+        return 0;
+    }
+    if (wn == -1) {
+        wn = 0;
+        while (w[wn]) ++wn;
+        ++wn;
+    }
+    ByteOut out{n > 0 ? reinterpret_cast<uint8_t*>(s) : nullptr, n};
+    if (cp == kUtf8) {
+        // UTF-8 has no default character.
+        if (defaultChar || usedDefault) {
+            NativeSetLastError(kErrorInvalidParameter);
+            return 0;
+        }
+        EncodeUtf8(w, wn, out);
+        return Finish(out.n, n);
+    }
+    const CodePageTable* t = TableOf(cp);
+    if (!t) {
+        NativeSetLastError(kErrorInvalidParameter);
+        return 0;
+    }
+    bool bestFit = !(flags & kNoBestFitChars);
+    bool used = false;
+    for (int32_t i = 0; i < wn; ++i) {
+        uint16_t u = w[i];
+        if ((flags & kCompositeCheck) && i + 1 < wn) {
+            int32_t c = Composed(*t, u, w[i + 1]);
+            if (c >= 0) {
+                if (c > 0xFF) out.put(c >> 8);
+                out.put(c & 0xFF);
+                ++i;
+                continue;
+            }
+        }
+        uint16_t v = t->fromUnit[u];
+        bool noMapping = t->noBestFit[u >> 3] >> (u & 7) & 1;
+        // Without best fit, a look-alike is no mapping; with it, only what has none at all
+        // (the table gives the default for those) counts as the default.
+        if (noMapping && (!bestFit || v == '?')) {
+            used = true;
+            if (defaultChar) {
+                out.put(static_cast<uint8_t>(defaultChar[0]));
+                if (defaultChar[0] && t->pairUnit && t->lead[static_cast<uint8_t>(defaultChar[0])])
+                    out.put(static_cast<uint8_t>(defaultChar[1]));
+                continue;
+            }
+            v = '?';
+        }
+        if (v > 0xFF) out.put(v >> 8);
+        out.put(v & 0xFF);
+    }
+    if (usedDefault) *usedDefault = used ? 1 : 0;
+    return Finish(out.n, n);
+}
