@@ -36,7 +36,7 @@ int32_t NativeCryptBinaryToStringA(const uint8_t* data, uint32_t count, uint32_t
     if ((flags & 0xFFFF) != kBase64) return Fail(kErrorInvalidParameter);
     const char* separator = flags & kNoCrlf ? "" : flags & kNoCr ? "\n" : "\r\n";
     uint64_t chars = (static_cast<uint64_t>(count) + 2) / 3 * 4;
-    uint64_t lines = (chars + kLine - 1) / kLine;
+    uint64_t lines = (chars + kLine - 1) / kLine;  // none for no bytes
     uint64_t needed = chars + lines * strlen(separator);
     if (needed + 1 > UINT32_MAX) return Fail(kErrorInvalidParameter);
     if (!out) {
@@ -47,33 +47,27 @@ int32_t NativeCryptBinaryToStringA(const uint8_t* data, uint32_t count, uint32_t
         *size = static_cast<uint32_t>(needed + 1);
         return Fail(kErrorMoreData);
     }
+    // A line is broken only before a further whole group; the padded last group always
+    // joins the line before it, which may then run past 64 characters. The size given back
+    // is the one measured, as the system gives it, even where a line was not broken.
     char* p = out;
     int inLine = 0;
-    auto put = [&](char c) {
-        *p++ = c;
-        if (++inLine == kLine) {
-            for (const char* s = separator; *s; ++s) *p++ = *s;
-            inLine = 0;
-        }
+    auto group = [&](uint32_t v, int digits) {
+        for (int k = 0; k < 4; ++k) *p++ = k < digits ? kDigits[v >> (18 - 6 * k) & 63] : '=';
+        inLine += 4;
     };
     uint32_t i = 0;
     for (; i + 3 <= count; i += 3) {
-        uint32_t v = data[i] << 16 | data[i + 1] << 8 | data[i + 2];
-        put(kDigits[v >> 18]);
-        put(kDigits[v >> 12 & 63]);
-        put(kDigits[v >> 6 & 63]);
-        put(kDigits[v & 63]);
+        if (inLine == kLine) {
+            for (const char* s = separator; *s; ++s) *p++ = *s;
+            inLine = 0;
+        }
+        group(data[i] << 16 | data[i + 1] << 8 | data[i + 2], 4);
     }
-    if (i < count) {
-        uint32_t v = data[i] << 16 | (i + 1 < count ? data[i + 1] << 8 : 0);
-        put(kDigits[v >> 18]);
-        put(kDigits[v >> 12 & 63]);
-        put(i + 1 < count ? kDigits[v >> 6 & 63] : '=');
-        put('=');
-    }
-    if (inLine) for (const char* s = separator; *s; ++s) *p++ = *s;
+    if (i < count) group(data[i] << 16 | (i + 1 < count ? data[i + 1] << 8 : 0), i + 1 < count ? 3 : 2);
+    if (count) for (const char* s = separator; *s; ++s) *p++ = *s;
     *p = '\0';
-    *size = static_cast<uint32_t>(p - out);
+    *size = static_cast<uint32_t>(needed);
     return 1;
 }
 
@@ -89,9 +83,12 @@ int32_t NativeCryptStringToBinaryA(const char* text, uint32_t count, uint32_t fl
     bool padding = false;
     for (uint32_t i = 0; i < count; ++i) {
         int d = DigitValue(s[i]);
-        if (d == -3) return Fail(kErrorInvalidData);
         if (d == -1) continue;
-        if (padding && d != -2) return Fail(kErrorInvalidData);
+        // A text that does not decode still tells how many bytes came before the fault.
+        if (d == -3 || (padding && d != -2)) {
+            *size = bytes;
+            return Fail(kErrorInvalidData);
+        }
         if (d == -2 && digits % 4 == 0) {
             end = i;
             break;
@@ -107,7 +104,10 @@ int32_t NativeCryptStringToBinaryA(const char* text, uint32_t count, uint32_t fl
         }
         if (digits % 4 != 2) ++bytes;
     }
-    if (digits % 4 != 0 && padding) return Fail(kErrorInvalidData);
+    if (digits % 4 != 0 && padding) {
+        *size = bytes;
+        return Fail(kErrorInvalidData);
+    }
     if (out && *size < bytes) {
         *size = bytes;
         return Fail(kErrorMoreData);
