@@ -55,8 +55,10 @@ void DecodeTable(const CodePageTable& t, const uint8_t* s, int32_t n, UnitOut& o
     }
 }
 
-// UTF-8 as Windows reads it: each maximal ill-formed part becomes one U+FFFD; no
-// surrogates, nothing beyond U+10FFFF, no over-long forms.
+// UTF-8 as the system reads it: a sequence cut short by the end of the input is one U+FFFD
+// for all that is left; a lead byte followed by a byte that continues no sequence is one
+// U+FFFD for what came before that byte; a continuation byte outside the lead's own range
+// (an over-long form, a surrogate, beyond U+10FFFF) is taken into its U+FFFD.
 void DecodeUtf8(const uint8_t* s, int32_t n, UnitOut& out) {
     for (int32_t i = 0; i < n;) {
         uint8_t b = s[i];
@@ -68,8 +70,9 @@ void DecodeUtf8(const uint8_t* s, int32_t n, UnitOut& out) {
         int need;
         uint32_t c;
         uint8_t low = 0x80, high = 0xBF;
-        if (b >= 0xC2 && b <= 0xDF) need = 1, c = b & 0x1F;
-        else if (b >= 0xE0 && b <= 0xEF) {
+        if (b >= 0xC2 && b <= 0xDF) {
+            need = 1, c = b & 0x1F;
+        } else if (b >= 0xE0 && b <= 0xEF) {
             need = 2, c = b & 0x0F;
             if (b == 0xE0) low = 0xA0;
             if (b == 0xED) high = 0x9F;
@@ -82,27 +85,35 @@ void DecodeUtf8(const uint8_t* s, int32_t n, UnitOut& out) {
             ++i;
             continue;
         }
+        if (n - i - 1 < need) {
+            out.put(0xFFFD);
+            return;
+        }
         int32_t j = i + 1;
-        int got = 0;
-        while (got < need && j < n) {
+        bool whole = true;
+        for (int k = 0; k < need; ++k, ++j) {
             uint8_t t = s[j];
-            if (t < low || t > high) break;
+            if (t < 0x80 || t > 0xBF) {
+                whole = false;
+                break;
+            }
+            if (t < low || t > high) {
+                whole = false;
+                ++j;
+                break;
+            }
             low = 0x80, high = 0xBF;
             c = c << 6 | (t & 0x3F);
-            ++j, ++got;
         }
-        if (got < need) {
+        i = j;
+        if (!whole) {
             out.put(0xFFFD);
-            i = j;
-            continue;
-        }
-        if (c >= 0x10000) {
+        } else if (c >= 0x10000) {
             out.put(0xD800 + ((c - 0x10000) >> 10));
             out.put(0xDC00 + ((c - 0x10000) & 0x3FF));
         } else {
             out.put(c);
         }
-        i = j;
     }
 }
 

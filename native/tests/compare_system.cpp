@@ -70,6 +70,56 @@ void MappedRecord(uint32_t flags, const char* bytes, int count, uint32_t code) {
     Check("LCMapStringA", flags, code, windows, std::string(1, static_cast<char>(n <= 4 ? n : 0xFF)) + std::string(b, 4));
 }
 
+void Utf8Record(const char* bytes, int count, uint32_t code) {
+    std::string windows = GetBytes(9);
+    char16_t w[8] = {};
+    int32_t n = NativeMultiByteToWideChar(65001, 0, bytes, count, w, 8);
+    std::string native(1, static_cast<char>(n <= 4 ? n : 0xFF));
+    for (int i = 0; i < 4; ++i) native += {static_cast<char>(w[i] & 0xFF), static_cast<char>(w[i] >> 8)};
+    Check("MultiByteToWideChar", 65001, code, windows, native);
+}
+
+void Utf8FromRecord(const char16_t* w, int count, uint32_t code) {
+    std::string windows = GetBytes(7);
+    char b[8] = {};
+    int32_t n = NativeWideCharToMultiByte(65001, 0, w, count, b, sizeof b, nullptr, nullptr);
+    Check("WideCharToMultiByte", 65001, code, windows, std::string(1, static_cast<char>(n <= 6 ? n : 0xFF)) + std::string(b, 6));
+}
+
+void CompareUtf8() {
+    for (int b = 0; b < 256; ++b) {
+        char c = static_cast<char>(b);
+        Utf8Record(&c, 1, b);
+    }
+    for (int a = 0; a < 256; ++a)
+        for (int b = 0; b < 256; ++b) {
+            char s[2] = {static_cast<char>(a), static_cast<char>(b)};
+            Utf8Record(s, 2, a << 8 | b);
+        }
+    for (int a = 0xE0; a <= 0xF4; ++a)
+        for (int b = 0; b < 256; ++b)
+            for (int c : {0x80, 0xBF, 0x41, 0xC0}) {
+                char s[3] = {static_cast<char>(a), static_cast<char>(b), static_cast<char>(c)};
+                Utf8Record(s, 3, a << 16 | b << 8 | c);
+            }
+    for (int a = 0xF0; a <= 0xF4; ++a)
+        for (int b = 0x80; b <= 0xBF; ++b)
+            for (int c = 0x80; c <= 0xBF; ++c)
+                for (int d : {0x80, 0xBF, 0x41}) {
+                    char s[4] = {static_cast<char>(a), static_cast<char>(b), static_cast<char>(c), static_cast<char>(d)};
+                    Utf8Record(s, 4, uint32_t(a) << 24 | b << 16 | c << 8 | d);
+                }
+    for (uint32_t u = 0; u < 65536; ++u) {
+        char16_t w = static_cast<char16_t>(u);
+        Utf8FromRecord(&w, 1, u);
+    }
+    for (uint32_t high = 0xD800; high <= 0xDBFF; high += (high == 0xDBC0 ? 0x3F : 0x40))
+        for (uint32_t u = 0; u < 65536; ++u) {
+            char16_t w[2] = {static_cast<char16_t>(high), static_cast<char16_t>(u)};
+            Utf8FromRecord(w, 2, high << 16 | u);
+        }
+}
+
 int CompareCodePages() {
     if (GetBytes(6) != "WHTCP1") return printf("not a code-page dump\n"), 2;
     uint32_t pages = Get32();
@@ -107,6 +157,7 @@ int CompareCodePages() {
                 MappedRecord(flags, pair, 2, lead << 8 | trail);
             }
     }
+    CompareUtf8();
     return 0;
 }
 

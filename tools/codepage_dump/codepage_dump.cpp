@@ -15,6 +15,11 @@
 // LCMAP_UPPERCASE and then LCMAP_LOWERCASE:
 //   256 x {uint8 n, uint8 bytes[4]}             one byte
 //   126 x 256 x {uint8 n, uint8 bytes[4]}       lead 0x81..0xFE, then every trail byte
+// and last UTF-8 (65001), which is computed, not tabled: MultiByteToWideChar of
+//   every sequence of one and two bytes, of three bytes E0..F4, any, then 80/BF/41/C0, and of
+//   four bytes F0..F4, 80..BF, 80..BF, then 80/BF/41: each {uint8 n, uint16 units[4]};
+//   then WideCharToMultiByte of every unit alone and of every pair of a high surrogate
+//   (D800, DBFF and each 0x40th) with every unit: each {uint8 n, uint8 bytes[6]}.
 // n is the function's result; 0xFF when it exceeded what the record holds.
 #include <windows.h>
 
@@ -74,6 +79,20 @@ void PutComposed(UINT cp) {
     out.insert(out.end(), records.begin(), records.end());
 }
 
+void PutUtf8(const char* bytes, int count) {
+    WCHAR w[8] = {};
+    int n = MultiByteToWideChar(CP_UTF8, 0, bytes, count, w, 8);
+    Put8(n <= 4 ? n : 0xFF);
+    for (int i = 0; i < 4; ++i) Put16(w[i]);
+}
+
+void PutUtf8From(const WCHAR* w, int count) {
+    char b[8] = {};
+    int n = WideCharToMultiByte(CP_UTF8, 0, w, count, b, sizeof b, nullptr, nullptr);
+    Put8(n <= 6 ? n : 0xFF);
+    for (int i = 0; i < 6; ++i) Put8(static_cast<unsigned char>(b[i]));
+}
+
 void PutMapped(DWORD flags, const char* bytes, int count) {
     char b[8] = {};
     int n = LCMapStringA(0x0804, flags, bytes, count, b, sizeof b);
@@ -116,6 +135,37 @@ int main(int argc, char** argv) {
                 PutMapped(flags, pair, 2);
             }
     }
+    for (int b = 0; b < 256; ++b) {
+        char c = static_cast<char>(b);
+        PutUtf8(&c, 1);
+    }
+    for (int a = 0; a < 256; ++a)
+        for (int b = 0; b < 256; ++b) {
+            char s[2] = {static_cast<char>(a), static_cast<char>(b)};
+            PutUtf8(s, 2);
+        }
+    for (int a = 0xE0; a <= 0xF4; ++a)
+        for (int b = 0; b < 256; ++b)
+            for (int c : {0x80, 0xBF, 0x41, 0xC0}) {
+                char s[3] = {static_cast<char>(a), static_cast<char>(b), static_cast<char>(c)};
+                PutUtf8(s, 3);
+            }
+    for (int a = 0xF0; a <= 0xF4; ++a)
+        for (int b = 0x80; b <= 0xBF; ++b)
+            for (int c = 0x80; c <= 0xBF; ++c)
+                for (int d : {0x80, 0xBF, 0x41}) {
+                    char s[4] = {static_cast<char>(a), static_cast<char>(b), static_cast<char>(c), static_cast<char>(d)};
+                    PutUtf8(s, 4);
+                }
+    for (unsigned u = 0; u < 65536; ++u) {
+        WCHAR w = static_cast<WCHAR>(u);
+        PutUtf8From(&w, 1);
+    }
+    for (unsigned high = 0xD800; high <= 0xDBFF; high += (high == 0xDBC0 ? 0x3F : 0x40))
+        for (unsigned u = 0; u < 65536; ++u) {
+            WCHAR w[2] = {static_cast<WCHAR>(high), static_cast<WCHAR>(u)};
+            PutUtf8From(w, 2);
+        }
     FILE* f = fopen(argv[1], "wb");
     if (!f || fwrite(out.data(), 1, out.size(), f) != out.size() || fclose(f) != 0) {
         fprintf(stderr, "codepage_dump: cannot write %s\n", argv[1]);
