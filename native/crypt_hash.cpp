@@ -10,7 +10,7 @@
 namespace {
 const uint32_t kProvRsaFull = 1, kProvRsaAes = 24;
 const uint32_t kHpAlgId = 1, kHpHashVal = 2, kHpHashSize = 4;
-const uint32_t kNteBadAlgId = 0x80090008, kNteBadHashState = 0x8009000C, kNteBadHash = 0x80090002;
+const uint32_t kNteBadAlgId = 0x80090008, kNteBadHashState = 0x8009000C;
 const uint32_t kNteBadProvType = 0x80090014, kNteBadUid = 0x80090001, kNteBadType = 0x8009000A;
 
 struct Provider {
