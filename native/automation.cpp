@@ -63,7 +63,7 @@ LIBRARY_COMMAND(VariantAssign) {
     if (KindOf(args[1].type) != kByteSet) return;
     NativeVariant* v = reinterpret_cast<NativeVariant*>(args[0].value);
     const uint8_t* block = reinterpret_cast<const uint8_t*>(args[1].value);
-    int32_t n = block ? reinterpret_cast<const int32_t*>(block)[1] : 0;
+    int32_t n = ByteSetBlockLength(block);
     v->bytes = NewByteSetBlock(n);
     if (n) memcpy(static_cast<uint8_t*>(v->bytes) + 8, block + 8, n);
     v->type = kVtArrayOfBytes;
