@@ -11,9 +11,16 @@
 
 namespace wht_console {
 
-// What a conversion reads and writes: text (decoded from, or encoded to, the encoding the
-// user names) or bytes taken as they are.
-enum class Form { kText, kBytes };
+// What a conversion reads and writes. The runner, never the step, turns bytes into what the
+// step takes and the step's result into bytes:
+// kText   text in the encoding the user names (--in/--out; auto reads a BOM, else valid
+//         UTF-8, else GBK), handed over as UTF-16 units;
+// kBytes  bytes taken and written as they are;
+// kGbk    GBK bytes, read into units (every byte pair the code page maps) or written from
+//         units (refused when a character is not GBK);
+// kUtf8   UTF-8 bytes: a BOM is dropped and anything ill-formed is refused, naming the byte;
+// kUtf16  UTF-16 bytes, little-endian unless a BOM (FF FE or FE FF, dropped) says otherwise.
+enum class Form { kText, kBytes, kGbk, kUtf8, kUtf16 };
 
 // What a step produced: UTF-16 units, GBK text (as the window's text results are: written
 // as they are when GBK is asked for) or bytes.
@@ -22,6 +29,10 @@ enum class Produced { kUnits, kGbk, kBytes };
 // Where a long input may be cut into pieces that the step converts one by one with the
 // same result as on the whole. kWhole: the step needs all of the input at once.
 enum class Slicing { kWhole, kDigest, kTriples, kAfterLowChar, kUrlEscapes, kBase64Groups, kUtf16Units };
+
+// Conversions that read one value (a number, a date): the line break that echo and a text
+// editor put after it is not part of it.
+enum class Value { kWholeText, kOneLine };
 
 struct StepResult {
     ByteSetVar data;
@@ -34,6 +45,13 @@ struct StepResult {
 // how many characters of the input came before this piece (prompts count from the start).
 typedef StepResult (*Step)(const ByteSetVar& in, int64_t placesBefore);
 
+// The same step on GBK text itself: taken instead of the units' step when the input is GBK
+// that the box would keep unchanged, which spares decoding it and encoding it back.
+typedef StepResult (*TextStep)(const char* gbk, int64_t placesBefore);
+
+// The code-page items' step: the units as the runner decoded them, for it to encode.
+StepResult UnitsAsTheyAre(const ByteSetVar& units, int64_t placesBefore);
+
 struct Conversion {
     const char* name;
     const char* aliases;  // space-separated
@@ -45,9 +63,13 @@ struct Conversion {
     // The encoding text output takes by default (kAuto: UTF-8 into a file or pipe).
     TextEncoding defaultOut;
     const char* example;
+    Value value = Value::kWholeText;
+    TextStep textStep = nullptr;
 };
 
 const std::vector<Conversion>& Conversions();
+// fix-mojibake --all: the window's whole ranked report instead of the best text alone.
+const Conversion& MojibakeReport();
 // By name or alias; null when there is none.
 const Conversion* FindConversion(const std::string& name);
 

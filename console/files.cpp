@@ -1,12 +1,23 @@
 #include "console/files.h"
 
+#include <shellapi.h>
+
+#include <cstring>
 #include <vector>
 
-#include "shell/replace_target.h"
+#include "runtime/replace_target.h"
 
 namespace wht_console {
+
+std::atomic<bool> stopRequested(false);
+
 namespace {
-const DWORD kWriteSlice = 1 << 20;
+const DWORD kWriteSlice = 16 << 20;
+// Results are gathered to this many bytes before they go to the system: under Wine each
+// write costs a round trip of its own, whatever its size.
+const size_t kGather = 16 << 20;
+
+HANDLE H(intptr_t h) { return reinterpret_cast<HANDLE>(h); }
 
 void WriteHandle(HANDLE h, const void* p, size_t n, const std::string& what) {
     const char* bytes = static_cast<const char*>(p);
@@ -36,6 +47,12 @@ void WriteUtf8To(HANDLE h, const std::string& utf8) {
         DWORD written;
         WriteFile(h, utf8.data(), static_cast<DWORD>(utf8.size()), &written, nullptr);
     }
+}
+
+BOOL WINAPI OnControl(DWORD type) {
+    if (type != CTRL_C_EVENT && type != CTRL_BREAK_EVENT) return FALSE;
+    stopRequested = true;
+    return TRUE;
 }
 }  // namespace
 
@@ -81,8 +98,26 @@ bool IsConsoleHandle(HANDLE h) {
     return GetFileType(h) == FILE_TYPE_CHAR && GetConsoleMode(h, &mode);
 }
 
+std::vector<std::string> CommandArguments(int, char**) {
+    // The wide command line: names in any script, whatever the console's code page.
+    int argc = 0;
+    wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &argc);
+    std::vector<std::string> args;
+    for (int i = 0; i < argc; ++i) args.push_back(Narrow(argv[i]));
+    LocalFree(argv);
+    return args;
+}
+
+void PrepareProcess() {
+    SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX);
+    SetConsoleCtrlHandler(OnControl, TRUE);
+}
+
+bool StandardErrorIsTerminal() { return IsConsoleHandle(GetStdHandle(STD_ERROR_HANDLE)); }
 void WriteError(const std::string& utf8Line) { WriteUtf8To(GetStdHandle(STD_ERROR_HANDLE), utf8Line + "\n"); }
+void WriteErrorRaw(const std::string& utf8) { WriteUtf8To(GetStdHandle(STD_ERROR_HANDLE), utf8); }
 void WriteText(const std::string& utf8) { WriteUtf8To(GetStdHandle(STD_OUTPUT_HANDLE), utf8); }
+void EndProcess(int status) { ExitProcess(static_cast<UINT>(status)); }
 
 bool IsDirectory(const std::string& name) {
     DWORD a = GetFileAttributesW(Widen(name).c_str());
@@ -94,29 +129,58 @@ std::string BaseName(const std::string& path) {
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
+std::string JoinPath(const std::string& folder, const std::string& name) {
+    if (!folder.empty() && (folder.back() == '\\' || folder.back() == '/')) return folder + name;
+    return folder + "\\" + name;
+}
+
+FileIdentity IdentityOf(const std::string& name) {
+    FileIdentity id;
+    if (name == "-" || name.empty()) return id;
+    HANDLE h = CreateFileW(Widen(name).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                           OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return id;
+    BY_HANDLE_FILE_INFORMATION info;
+    if (GetFileInformationByHandle(h, &info)) {
+        id.known = true;
+        id.device = info.dwVolumeSerialNumber;
+        id.file = static_cast<uint64_t>(info.nFileIndexHigh) << 32 | info.nFileIndexLow;
+    }
+    CloseHandle(h);
+    return id;
+}
+
 Input::Input(const std::string& name) : name_(name) {
     if (name == "-") {
-        handle_ = GetStdHandle(STD_INPUT_HANDLE);
+        handle_ = reinterpret_cast<intptr_t>(GetStdHandle(STD_INPUT_HANDLE));
         return;
     }
     if (IsDirectory(name)) throw FileError(name + " 是文件夹，不是文件");
-    handle_ = CreateFileW(Widen(name).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                          OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
-    if (handle_ == INVALID_HANDLE_VALUE) throw FileError("没能打开 " + name + "：" + SystemReason(GetLastError()));
+    // Delete sharing: a result written onto this very file is renamed over it at the end.
+    HANDLE h = CreateFileW(Widen(name).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                           nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    if (h == INVALID_HANDLE_VALUE) throw FileError("没能打开 " + name + "：" + SystemReason(GetLastError()));
+    handle_ = reinterpret_cast<intptr_t>(h);
     owned_ = true;
     LARGE_INTEGER size;
-    if (GetFileType(handle_) == FILE_TYPE_DISK && GetFileSizeEx(handle_, &size)) size_ = size.QuadPart;
+    if (GetFileType(h) == FILE_TYPE_DISK && GetFileSizeEx(h, &size)) size_ = size.QuadPart;
+}
+
+bool Input::Rewind() {
+    LARGE_INTEGER zero;
+    zero.QuadPart = 0;
+    return size_ >= 0 && SetFilePointerEx(H(handle_), zero, nullptr, FILE_BEGIN);
 }
 
 Input::~Input() {
-    if (owned_) CloseHandle(handle_);
+    if (owned_) CloseHandle(H(handle_));
 }
 
 size_t Input::Read(uint8_t* buffer, size_t n) {
     size_t total = 0;
     while (total < n) {
         DWORD part = n - total > kWriteSlice ? kWriteSlice : static_cast<DWORD>(n - total), got = 0;
-        if (!ReadFile(handle_, buffer + total, part, &got, nullptr)) {
+        if (!ReadFile(H(handle_), buffer + total, part, &got, nullptr)) {
             DWORD e = GetLastError();
             if (e == ERROR_BROKEN_PIPE || e == ERROR_HANDLE_EOF) break;
             throw FileError("没能读取 " + name_ + "：" + SystemReason(e));
@@ -129,51 +193,72 @@ size_t Input::Read(uint8_t* buffer, size_t n) {
 
 Output::Output(const std::string& target) : target_(target) {
     if (target.empty()) {
-        handle_ = GetStdHandle(STD_OUTPUT_HANDLE);
-        console_ = IsConsoleHandle(handle_);
+        HANDLE h = GetStdHandle(STD_OUTPUT_HANDLE);
+        handle_ = reinterpret_cast<intptr_t>(h);
+        console_ = IsConsoleHandle(h);
     }
 }
 
-void Output::Open() {
-    // Refused at the first write, not after a long input was read to its end.
+void Output::CheckTarget() {
+    if (target_.empty()) return;
     if (DWORD refused = wht::ReplaceRefusal(Widen(target_).c_str()))
         throw FileError("没能写入 " + target_ + "：" + SystemReason(refused));
+}
+
+void Output::Open() {
+    CheckTarget();
     // Beside the target, so that the rename stays on one volume and never copies.
-    temporary_ = Widen(target_) + L".wht-" + std::to_wstring(GetCurrentProcessId()) + L".tmp";
-    handle_ = CreateFileW(temporary_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (handle_ == INVALID_HANDLE_VALUE) {
+    temporary_ = target_ + ".wht-" + std::to_string(GetCurrentProcessId()) + ".tmp";
+    HANDLE h = CreateFileW(Widen(temporary_).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN,
+                           nullptr);
+    if (h == INVALID_HANDLE_VALUE) {
         temporary_.clear();
         throw FileError("没能写入 " + target_ + "：" + SystemReason(GetLastError()));
     }
+    handle_ = reinterpret_cast<intptr_t>(h);
 }
 
 Output::~Output() {
     if (target_.empty() || committed_) return;
-    if (handle_ != INVALID_HANDLE_VALUE) CloseHandle(handle_);
-    if (!temporary_.empty()) DeleteFileW(temporary_.c_str());
+    if (handle_ != -1) CloseHandle(H(handle_));
+    if (!temporary_.empty()) DeleteFileW(Widen(temporary_).c_str());
+}
+
+void Output::Flush() {
+    if (pending_.empty()) return;
+    if (!target_.empty() && handle_ == -1) Open();
+    WriteHandle(H(handle_), pending_.data(), pending_.size(), target_.empty() ? "标准输出" : " " + target_);
+    pending_.clear();
 }
 
 void Output::Write(const uint8_t* bytes, size_t n) {
-    if (!target_.empty() && handle_ == INVALID_HANDLE_VALUE) Open();
-    WriteHandle(handle_, bytes, n, target_.empty() ? "标准输出" : " " + target_);
+    if (n == 0) return;
+    if (pending_.size() + n > kGather) Flush();
+    if (n >= kGather) {
+        if (!target_.empty() && handle_ == -1) Open();
+        WriteHandle(H(handle_), bytes, n, target_.empty() ? "标准输出" : " " + target_);
+        return;
+    }
+    pending_.insert(pending_.end(), bytes, bytes + n);
 }
 
 void Output::WriteUnits(const uint8_t* units, size_t count) {
     std::vector<wchar_t> wide(count);
     for (size_t k = 0; k < count; ++k) wide[k] = static_cast<wchar_t>(units[2 * k] | units[2 * k + 1] << 8);
-    WriteConsoleUnits(handle_, wide.data(), count);
+    WriteConsoleUnits(H(handle_), wide.data(), count);
 }
 
 void Output::Commit() {
+    Flush();
     if (target_.empty()) return;
-    if (handle_ == INVALID_HANDLE_VALUE) Open();  // an empty result is an empty file
+    if (handle_ == -1) Open();  // an empty result is an empty file
     // No flush to the disk here: under Wine it costs tens of milliseconds a file, and a
     // batch of small files is what this program is for.
-    CloseHandle(handle_);
-    handle_ = INVALID_HANDLE_VALUE;
-    if (!MoveFileExW(temporary_.c_str(), Widen(target_).c_str(), MOVEFILE_REPLACE_EXISTING)) {
+    CloseHandle(H(handle_));
+    handle_ = -1;
+    if (!MoveFileExW(Widen(temporary_).c_str(), Widen(target_).c_str(), MOVEFILE_REPLACE_EXISTING)) {
         DWORD e = GetLastError();
-        DeleteFileW(temporary_.c_str());
+        DeleteFileW(Widen(temporary_).c_str());
         throw FileError("没能写入 " + target_ + "：" + SystemReason(e));
     }
     committed_ = true;

@@ -27,21 +27,29 @@ size_t AfterUrlLiteral(const uint8_t* p, size_t units, int unitSize) {
     return 0;
 }
 
-// The decoder reads groups of four characters once spaces and CR LF pairs are dropped:
-// cut where a whole number of groups has been seen, never between CR and LF. Text that is
-// not ASCII has no such place here (its spaces may be wide ones).
+bool IsBase64Char(uint32_t c) {
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '+' || c == '/';
+}
+
+// The decoder reads groups of four characters once every white space is dropped (the
+// console drops all of it before the decoder sees the text). A group that meets a character
+// outside the alphabet stops there, keeps the previous group's values in its other places,
+// and, as the last group, drops bytes: so cut only between two whole groups of alphabet
+// characters, where neither the end of a piece nor the start of the next changes a byte.
+// Text that is not ASCII has no such place here (the decoder counts its GBK bytes).
 size_t AfterBase64Groups(const uint8_t* p, size_t units, int unitSize) {
-    size_t best = 0, counted = 0;
-    uint32_t lastCounted = 0;
+    size_t best = 0, counted = 0, groupEnd = 0;
+    bool whole = true, previousWhole = false;
     for (size_t k = 0; k < units; ++k) {
         uint32_t c = UnitAt(p, k, unitSize);
         if (c >= 0x80) return best;
-        bool pairedBreak = (c == '\r' && k + 1 < units && UnitAt(p, k + 1, unitSize) == '\n') ||
-                           (c == '\n' && k > 0 && UnitAt(p, k - 1, unitSize) == '\r');
-        if (c == '\r' && k + 1 == units) return best;  // its LF may be in the next read
-        if (c != ' ' && !pairedBreak) ++counted, lastCounted = c;
-        // After a group that ends in "=" the decoder would stop early only at the very end.
-        if (counted > 0 && counted % 4 == 0 && lastCounted != '=' && !(c == '\r' && pairedBreak)) best = k + 1;
+        if (c == ' ' || (c >= '\t' && c <= '\r')) continue;
+        whole = whole && IsBase64Char(c);
+        if (++counted % 4) continue;
+        if (whole && previousWhole) best = groupEnd;
+        previousWhole = whole;
+        whole = true;
+        groupEnd = k + 1;
     }
     return best;
 }

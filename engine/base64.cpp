@@ -294,7 +294,7 @@ ByteSetVar Base64EncodeSystem(const ByteSetVar& bytes) {
     return StripTrailingZeros(buffer);
 }
 
-ByteSetVar Base64DecodeSystem(const ByteSetVar& characters) {
+ByteSetVar Base64DecodeSystemBytes(const ByteSetVar& characters) {
     // A count of 0 would make the system read up to a terminator: give it an empty string.
     const char* data = characters.data() ? reinterpret_cast<const char*>(characters.data()) : "";
     uint32_t count = static_cast<uint32_t>(ByteSetLength(characters));
@@ -307,5 +307,7 @@ ByteSetVar Base64DecodeSystem(const ByteSetVar& characters) {
     ByteSetVar buffer = ZeroByteSet(static_cast<int32_t>(size));
     CallDllCommand<int32_t>(kDllCryptStringToBinaryA, data, count, kCryptStringBase64, buffer.data(),
                             &size, static_cast<uint32_t*>(nullptr), static_cast<uint32_t*>(nullptr));
-    return StripTrailingZeros(buffer);
+    return ByteSetLeft(buffer, static_cast<int32_t>(size));
 }
+
+ByteSetVar Base64DecodeSystem(const ByteSetVar& characters) { return StripTrailingZeros(Base64DecodeSystemBytes(characters)); }

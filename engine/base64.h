@@ -13,6 +13,9 @@ ByteSetVar Base64Decode(const char* text);
 // when the system rejects the input.
 ByteSetVar Base64EncodeSystem(const ByteSetVar& bytes);
 ByteSetVar Base64DecodeSystem(const ByteSetVar& characters);
+// The system's decoding with every byte it gives, trailing zero bytes too (the form above
+// drops them, as the window shows a result only up to its first zero anyway).
+ByteSetVar Base64DecodeSystemBytes(const ByteSetVar& characters);
 
 // The bytes without their trailing run of zero bytes.
 ByteSetVar StripTrailingZeros(const ByteSetVar& bytes);

@@ -1,5 +1,6 @@
 #include "engine/beijing_time.h"
 
+#include "runtime/convert_detail.h"
 #include "runtime/library.h"
 
 namespace {
@@ -14,6 +15,11 @@ TextVar BeijingTimeToUnixSeconds(const char* text) {
     double d = ToDateTime(text);
     int64_t s = ToLong(DateTimeDiff(d, UnixEpochInBeijing(), kPartSecond));
     return ToText(LongArg(s));
+}
+
+bool IsDateTimeText(const char* text) {
+    double t;
+    return text && convert_detail::ParseDateTime(text, &t);
 }
 
 TextVar UnixSecondsToBeijingTime(const char* text) {

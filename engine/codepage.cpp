@@ -1,6 +1,8 @@
 #include "engine/codepage.h"
 
+#include <cstring>
 #include <string>
+#include <vector>
 
 #include "engine/progress.h"
 #include "engine/service_failure.h"
@@ -384,4 +386,91 @@ ByteSetVar NonGbkPrompt(const ByteSetVar& units, int64_t placesBefore) {
     TextVar tail = JoinTexts({lone ? "" : "”（U+", hex, "）不是GBK字符，这项转换只能处理GBK文本。"});
     ByteSetVar headUnits = GbkToUnits(head), tailUnits = GbkToUnits(tail);
     return JoinByteSets({&headUnits, &shown, &tailUnits});
+}
+
+namespace {
+// Which GBK byte sequences come back unchanged through their units: bit set for a pair
+// (lead << 8 | trail) or a single byte 80 or FF that the code page maps to one unit that maps
+// back to those very bytes, with no default or look-alike on the way. Asked of the system
+// once, all pairs in one call each way, a space after each so that a sequence the system
+// reads otherwise cannot shift the others.
+struct GbkKeptTable {
+    std::vector<uint8_t> kept = std::vector<uint8_t>(65536 + 256);
+    GbkKeptTable() {
+        // The pairs first (a valid trail byte never swallows the space after it), then the
+        // two single bytes that are neither ASCII nor a lead byte.
+        std::vector<uint16_t> seqs;
+        for (uint32_t lead = 0x81; lead <= 0xFE; ++lead)
+            for (uint32_t trail = 0x40; trail <= 0xFE; ++trail)
+                if (trail != 0x7F) seqs.push_back(static_cast<uint16_t>(lead << 8 | trail));
+        seqs.push_back(0x80);
+        seqs.push_back(0xFF);
+        std::vector<uint8_t> bytes;
+        for (uint16_t s : seqs) {
+            if (s > 0xFF) bytes.push_back(static_cast<uint8_t>(s >> 8));
+            bytes.push_back(static_cast<uint8_t>(s));
+            bytes.push_back(' ');
+        }
+        std::vector<uint16_t> units(bytes.size());
+        int32_t m = MultiToWide(kCodePageGbk, bytes.data(), static_cast<int32_t>(bytes.size()), units.data(),
+                                static_cast<int32_t>(units.size()));
+        // Each sequence read as exactly one unit, then the space: those go back the other way.
+        std::vector<uint16_t> single, back;
+        std::vector<size_t> which;
+        for (int32_t k = 0, s = 0; k < m && s < static_cast<int32_t>(seqs.size()); ++s) {
+            int32_t start = k;
+            while (k < m && units[k] != ' ') ++k;
+            if (k - start == 1) {
+                single.push_back(units[start]);
+                single.push_back(' ');
+                which.push_back(s);
+            }
+            ++k;
+        }
+        std::vector<uint8_t> out(single.size() * 2 + 16);
+        int32_t n = WideToMulti(kCodePageGbk, kNoBestFitChars, single.data(), static_cast<int32_t>(single.size()),
+                                out.data(), static_cast<int32_t>(out.size()));
+        size_t w = 0;
+        for (int32_t k = 0; k < n && w < which.size(); ++w) {
+            int32_t start = k;
+            while (k < n && out[k] != ' ') ++k;
+            uint16_t s = seqs[which[w]];
+            bool same = s > 0xFF ? k - start == 2 && out[start] == (s >> 8) && out[start + 1] == (s & 0xFF)
+                                 : k - start == 1 && out[start] == s;
+            if (same) kept[s > 0xFF ? s : 65536 + s] = 1;
+            ++k;
+        }
+    }
+};
+}  // namespace
+
+bool GbkKeepsBytes(const uint8_t* p, size_t n, int64_t* characters) {
+    static const GbkKeptTable table;
+    const uint8_t* kept = table.kept.data();
+    int64_t pairs = 0;
+    for (size_t k = 0; k < n;) {
+        // ASCII runs eight bytes at a time; a zero byte ends a text, so it is not kept.
+        if (n - k >= 8) {
+            uint64_t w;
+            memcpy(&w, p + k, 8);
+            if (!(w & 0x8080808080808080ull) && !((w - 0x0101010101010101ull) & ~w & 0x8080808080808080ull)) {
+                k += 8;
+                continue;
+            }
+        }
+        uint8_t b = p[k];
+        if (b == 0) return false;
+        if (b < 0x80) {
+            ++k;
+        } else if (b >= 0x81 && b <= 0xFE && k + 1 < n && kept[b << 8 | p[k + 1]]) {
+            k += 2;
+            ++pairs;
+        } else if (kept[65536 + b]) {
+            ++k;
+        } else {
+            return false;
+        }
+    }
+    if (characters) *characters = static_cast<int64_t>(n) - pairs;
+    return true;
 }

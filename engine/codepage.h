@@ -2,6 +2,7 @@
 // the system's MultiByteToWideChar / WideCharToMultiByte through the late-bound table.
 // Results in another encoding are stored byte for byte, never re-interpreted.
 #pragma once
+#include <cstddef>
 #include <cstdint>
 #include <initializer_list>
 
@@ -11,6 +12,8 @@
 const uint32_t kCodePageGbk = 936;
 const uint32_t kCodePageBig5 = 950;
 const uint32_t kCodePageUtf8 = 65001;
+const uint32_t kCodePageShiftJis = 932;
+const uint32_t kCodePageEucKr = 949;  // Unified Hangul Code, a superset of EUC-KR
 
 // Where a slice of the bytes from start should end so that converting the slices one by
 // one gives what one call on all n bytes gives (in GBK, BIG5 and UTF-8): after a byte
@@ -55,6 +58,11 @@ ByteSetVar Utf8BytesToUtf16(const ByteSetVar& bytes);
 // The units of a GBK text, and the GBK text of units (default character where GBK has none).
 ByteSetVar GbkToUnits(const char* text);
 TextVar UnitsToGbk(const ByteSetVar& units);
+
+// Whether the box would hold these GBK bytes unchanged: every character read from them
+// and written back gives the same bytes, none is a zero or a default. Then the units'
+// GBK text is the bytes themselves, and *characters says how many characters they are.
+bool GbkKeepsBytes(const uint8_t* bytes, size_t n, int64_t* characters);
 
 // The first character that code page 936 cannot hold: its place counted in characters from
 // 1 (a surrogate pair is one character) and its code point. False when there is none.

@@ -4,19 +4,20 @@
 #include <unordered_map>
 
 #include "engine/codepage.h"
+#include "engine/gbk_runs.h"
+#include "engine/plausibility.h"
+#include "runtime/byte_search.h"
 #include "runtime/dll_commands.h"
 #include "runtime/library.h"
-
-// One digit per code point from U+4E00 to U+9FFF, from 0 (rare) to 9 (most frequent);
-// generated at build time by tools/make_hanzi_tiers.py.
-extern const char kHanziTiers[];
+#include "runtime/memory.h"
 
 const MojibakeStep kMojibakeSteps[] = {
     {kCodingUtf8, kCodingGbk},   {kCodingUtf8, kCodingCp1252}, {kCodingUtf8, kCodingLatin1},
     {kCodingUtf8, kCodingBig5},  {kCodingGbk, kCodingCp1252},  {kCodingGbk, kCodingLatin1},
     {kCodingBig5, kCodingGbk},   {kCodingGbk, kCodingBig5},    {kCodingBig5, kCodingCp1252},
     {kCodingBig5, kCodingLatin1}, {kCodingUtf16Le, kCodingGbk}, {kCodingGbk, kCodingUtf8},
-    {kCodingBig5, kCodingUtf8},
+    {kCodingBig5, kCodingUtf8},   {kCodingShiftJis, kCodingGbk}, {kCodingGbk, kCodingShiftJis},
+    {kCodingEucKr, kCodingGbk},   {kCodingUtf8, kCodingShiftJis},
 };
 const int kMojibakeStepCount = sizeof(kMojibakeSteps) / sizeof(kMojibakeSteps[0]);
 
@@ -28,6 +29,8 @@ uint32_t CodePageOf(MojibakeCoding coding) {
     case kCodingGbk: return kCodePageGbk;
     case kCodingBig5: return kCodePageBig5;
     case kCodingUtf8: return kCodePageUtf8;
+    case kCodingShiftJis: return kCodePageShiftJis;
+    case kCodingEucKr: return kCodePageEucKr;
     default: return kCodePageCp1252;
     }
 }
@@ -39,8 +42,22 @@ const char16_t* CodingName(MojibakeCoding coding) {
     case kCodingUtf8: return u"UTF-8";
     case kCodingCp1252: return u"Windows-1252";
     case kCodingLatin1: return u"ISO-8859-1";
+    case kCodingShiftJis: return u"Shift_JIS";
+    case kCodingEucKr: return u"EUC-KR";
     default: return u"UTF-16LE";
     }
+}
+
+// Whether the system converts the coding at all: a system without the Japanese or Korean
+// tables (code pages 932, 949) has those misreadings left out, and the report says so.
+bool Converts(MojibakeCoding coding) {
+    static const uint8_t known = [] {
+        uint8_t bits = 0;
+        for (int c = 0; c <= kCodingEucKr; ++c)
+            if (c == kCodingUtf16Le || c == kCodingLatin1 || DecodeAs("A", MojibakeCoding(c)) == u"A") bits |= uint8_t(1u << c);
+        return bits;
+    }();
+    return (known >> coding) & 1;
 }
 
 bool IsHigh(char16_t u) { return u >= 0xD800 && u <= 0xDBFF; }
@@ -51,7 +68,7 @@ bool IsLow(char16_t u) { return u >= 0xDC00 && u <= 0xDFFF; }
 int LongestTail(MojibakeCoding coding) {
     switch (coding) {
     case kCodingUtf8: return 3;
-    case kCodingGbk: case kCodingBig5: case kCodingUtf16Le: return 1;
+    case kCodingGbk: case kCodingBig5: case kCodingUtf16Le: case kCodingShiftJis: case kCodingEucKr: return 1;
     default: return 0;
     }
 }
@@ -67,7 +84,8 @@ bool StartsCharacter(const std::string& bytes, size_t at, MojibakeCoding coding)
             if ((static_cast<uint8_t>(bytes[k]) & 0xC0) != 0x80) return false;
         return true;
     }
-    case kCodingGbk: case kCodingBig5: return lead >= 0x81 && lead <= 0xFE;
+    case kCodingGbk: case kCodingBig5: case kCodingEucKr: return lead >= 0x81 && lead <= 0xFE;
+    case kCodingShiftJis: return (lead >= 0x81 && lead <= 0x9F) || (lead >= 0xE0 && lead <= 0xFC);
     default: return bytes.size() % 2 == 1;
     }
 }
@@ -93,8 +111,6 @@ bool EncodeExact(const std::u16string& text, MojibakeCoding coding, std::string*
     return DecodeAs(*bytes, coding) == text;
 }
 
-double UnitWeight(char16_t c);
-
 // The code point of one UTF-8 sequence of two to four bytes (already checked for its shape).
 uint32_t Utf8CodePoint(const std::string& seq) {
     uint32_t cp = uint8_t(seq[0]) & (seq.size() == 2 ? 0x1F : seq.size() == 3 ? 0x0F : 0x07);
@@ -116,7 +132,8 @@ double SequenceWeight(const std::string& seq) {
 // U+00A0 becomes a plain space. In the bytes of such UTF-8 a sequence then lacks bytes
 // (anywhere after its lead) or ends in a space: put back what makes the likeliest
 // character. False when the bytes are not UTF-8 short of such losses, or when more than
-// twice as many sequences were mended as came through whole.
+// twice as many sequences were mended as came through whole, unless every mending put back
+// the same byte in the same place.
 const char kVanishing[] = "\x81\x8D\x8F\x90\x9D";
 //
 // A GBK or BIG5 reader meets a lone lead byte where a run of UTF-8 ends before a byte below
@@ -124,6 +141,10 @@ const char kVanishing[] = "\x81\x8D\x8F\x90\x9D";
 bool RestoreUtf8(const std::string& bytes, bool questions, std::string* restored) {
     restored->clear();
     int whole = 0, mended = 0;
+    // What was put back, and where: the same byte lost in the same place every time (the
+    // 0x81 of half the kana) is one loss, however often it recurs.
+    std::string firstSign;
+    bool consistent = true;
     for (size_t i = 0; i < bytes.size();) {
         uint8_t lead = uint8_t(bytes[i]);
         size_t need = lead < 0x80 ? 0 : lead >= 0xC2 && lead <= 0xDF ? 1 : lead >= 0xE0 && lead <= 0xEF ? 2 : lead >= 0xF0 && lead <= 0xF4 ? 3 : 9;
@@ -136,7 +157,7 @@ bool RestoreUtf8(const std::string& bytes, bool questions, std::string* restored
             whole += need > 0;
             continue;
         }
-        std::string head(1, char(lead)), cont = bytes.substr(i + 1, have), best;
+        std::string head(1, char(lead)), cont = bytes.substr(i + 1, have), best, sign;
         double bestWeight = kNoCharacter;
         size_t used = 1 + have, missing = need - have;
         if (questions) {
@@ -164,21 +185,27 @@ bool RestoreUtf8(const std::string& bytes, bool questions, std::string* restored
                         }
                     }
                     double w = SequenceWeight(seq);
-                    if (w > bestWeight) bestWeight = w, best = seq;
+                    if (w > bestWeight) {
+                        bestWeight = w, best = seq, sign = seq;
+                        for (size_t k = 0; k < need; ++k)
+                            if (!(mask & (1u << k))) sign[1 + k] = '*';
+                    }
                 }
             }
             if (missing == 1 && i + used < bytes.size() && bytes[i + used] == ' ') {
                 std::string seq = head + cont + '\xA0';
                 double w = SequenceWeight(seq);
-                if (w != kNoCharacter && w >= bestWeight) bestWeight = w, best = seq, ++used;
+                if (w != kNoCharacter && w >= bestWeight) bestWeight = w, best = seq, sign = "\xA0", ++used;
             }
         }
         if (bestWeight == kNoCharacter) return false;
+        consistent = consistent && !questions && (mended == 0 || sign == firstSign);
+        if (mended == 0) firstSign = sign;
         *restored += best;
         i += used;
         ++mended;
     }
-    return mended > 0 && whole > 0 && 2 * whole >= mended;
+    return mended > 0 && whole > 0 && (2 * whole >= mended || consistent);
 }
 
 // Undoes one misreading: the bytes the text was shown from, read as what they really were.
@@ -189,7 +216,8 @@ bool Undo(const std::u16string& text, MojibakeStep step, std::u16string* origina
     if (DecodeExact(bytes, step.real, original, dropped)) return true;
     std::string mended;
     bool western = step.shownAs == kCodingCp1252 || step.shownAs == kCodingLatin1;
-    if (!restored || step.real != kCodingUtf8 || step.shownAs == kCodingUtf16Le ||
+    bool chinese = step.shownAs == kCodingGbk || step.shownAs == kCodingBig5;
+    if (!restored || step.real != kCodingUtf8 || !(western || chinese) ||
         !RestoreUtf8(bytes, !western, &mended) || !DecodeExact(mended, kCodingUtf8, original, dropped))
         return false;
     return *restored = true;
@@ -198,76 +226,47 @@ bool Undo(const std::u16string& text, MojibakeStep step, std::u16string* origina
 // What undoing a step costs a candidate. Bytes of garbage are seldom valid UTF-8 several
 // characters running, so a UTF-8 reading that holds is evidence in itself, and a handful of
 // characters that took more than one byte is proof enough; other code pages take nearly any
-// bytes and prove nothing.
+// bytes and prove nothing. The other way round it is as strong against: any text has UTF-8
+// bytes, but a text in another code page whose characters all happen to form UTF-8 is rare.
 const double kStepPenalty = 1.5, kDroppedPenalty = 1.0, kRestoredPenalty = 1.0, kUtf8Evidence = 4.0;
-double StepCost(MojibakeStep step, const std::u16string& original) {
-    if (step.real != kCodingUtf8 || original.empty()) return kStepPenalty;
-    double multibyte = double(std::count_if(original.begin(), original.end(), [](char16_t c) { return c >= 0x80; }));
-    return kStepPenalty - kUtf8Evidence * std::min(1.0, multibyte / 4);
+double MultibyteShare(const std::u16string& text) {
+    double multibyte = double(std::count_if(text.begin(), text.end(), [](char16_t c) { return c >= 0x80; }));
+    return std::min(1.0, multibyte / 4);
 }
-
-// ---- How much a text looks like text: the mean weight of its units.
-double HanziWeight(char16_t c) {
-    static const double tiers[10] = {-3, 3, 9, 12, 12.5, 13, 14, 15, 16, 17};
-    return tiers[kHanziTiers[c - 0x4E00] - '0'];
-}
-
-bool Contains(const char16_t* set, char16_t c) {
-    for (; *set; ++set)
-        if (*set == c) return true;
-    return false;
-}
-
-bool IsAsciiLetter(char16_t c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
-
-double UnitWeight(char16_t c) {
-    // 锟 is hardly ever written but as the start of 锟斤拷, the GBK picture of U+FFFD.
-    if (c == 0x951F) return -15;
-    if (c >= 0x4E00 && c <= 0x9FFF) return HanziWeight(c);
-    if (c >= '0' && c <= '9') return 4;
-    if (c == ' ') return 4;
-    if (c == '\t' || c == '\r' || c == '\n') return 0;
-    if (c < 0x20 || (c >= 0x7F && c < 0xA0)) return -15;
-    if (c < 0x7F) return Contains(u",.;:!?'\"()-/%", c) ? 1 : 0;
-    // Chinese punctuation, full width and in the general punctuation block.
-    if (Contains(u"，。、；：？！“”‘’（）《》「」『』【】…—·", c)) return 5;
-    if (c >= 0xFF01 && c <= 0xFF5E) return 1;
-    if (c >= 0x3000 && c <= 0x303F) return 0;
-    // U+FFFD marks a character lost before: the report names it, the rest may still be right.
-    if (c == 0xFFFD) return -2;
-    if ((c >= 0xE000 && c <= 0xF8FF) || IsHigh(c) || IsLow(c)) return -15;
-    if ((c >= 0x3400 && c <= 0x4DBF) || (c >= 0xF900 && c <= 0xFAFF)) return -6;
-    // Accented Latin, Greek, Cyrillic, kana, bopomofo, box drawing and symbols: the pieces
-    // garbled Chinese is made of.
-    return -4;
-}
-
-double Plausibility(const std::u16string& t) {
-    if (t.empty()) return 0;
-    double sum = 0;
-    for (size_t i = 0; i < t.size();) {
-        if (IsAsciiLetter(t[i])) {
-            size_t j = i;
-            bool vowel = false;
-            for (; j < t.size() && IsAsciiLetter(t[j]); ++j) {
-                char16_t lower = t[j] | 0x20;
-                vowel = vowel || lower == 'a' || lower == 'e' || lower == 'i' || lower == 'o' || lower == 'u' || lower == 'y';
-            }
-            // Letters that make words weigh as much as common Chinese characters: a UTF-16
-            // reading of English pairs its letters into Chinese-looking characters.
-            bool acronym = j - i <= 5 && std::all_of(t.begin() + i, t.begin() + j, [](char16_t c) { return c <= 'Z'; });
-            sum += (j - i >= 2 && (vowel || acronym) ? 12.0 : 2.0) * double(j - i);
-            i = j;
-            continue;
-        }
-        if (IsHigh(t[i]) && i + 1 < t.size() && IsLow(t[i + 1])) {
-            sum -= 12;  // a character beyond the BMP: two units of -6
-            i += 2;
-            continue;
-        }
-        sum += UnitWeight(t[i++]);
+//
+// EUC-KR read as GBK is nearly always Hangul misread: GBK text whose every double-byte
+// character falls where EUC-KR has Hangul syllables (the first 25 of GBK's 72 rows of
+// Chinese characters, and none of its signs) is rare, so a reading that is Hangul alone is
+// some evidence too.
+const double kHangulEvidence = 2.0;
+double HangulShare(const std::u16string& text) {
+    double hangul = 0;
+    for (char16_t c : text) {
+        if (c >= 0xAC00 && c <= 0xD7A3) ++hangul;
+        else if (c >= 0x80) return 0;
     }
-    return sum / double(t.size());
+    return std::min(1.0, hangul / 3);
+}
+double StepCost(MojibakeStep step, const std::u16string& shown, const std::u16string& original) {
+    if (step.shownAs == kCodingUtf8) return kStepPenalty + kUtf8Evidence * MultibyteShare(shown);
+    if (step.real == kCodingEucKr) return kStepPenalty - kHangulEvidence * HangulShare(original);
+    if (step.real != kCodingUtf8 || original.empty()) return kStepPenalty;
+    return kStepPenalty - kUtf8Evidence * MultibyteShare(original);
+}
+
+// A candidate in another script than the input must be clearly better, and text that reads
+// well in its own script is not rewritten into another one: the more plausible its letters
+// beyond ASCII, the more the change costs. Two steps are judged from the input and from the
+// text between them (the Cyrillic that BIG5 shown as GBK makes of Chinese is itself text).
+// Chinese characters of garbage are as usual one by one as those of text, so Chinese reads
+// well only from a higher weight on.
+const double kScriptChange = 1.0, kRewrite = 8.0;
+double ScriptCost(const Judgement& from, const Judgement& to) {
+    if (from.script == to.script || from.script == Script::kNone || to.script == Script::kNone) return 0;
+    bool chinese = from.script == Script::kChinese;
+    double garbage = chinese ? 12 : 7, reads = chinese ? 16 : 11;
+    double well = (from.foreign - garbage) / (reads - garbage);
+    return kScriptChange + kRewrite * std::min(1.0, std::max(0.0, well));
 }
 
 std::u16string Label(const MojibakeCandidate& c) {
@@ -293,10 +292,11 @@ const size_t kWholeCandidates = 8;
 std::vector<MojibakeCandidate> Search(const std::u16string& garbled) {
     std::vector<MojibakeCandidate> found;
     std::unordered_map<std::u16string, size_t> seen;
-    auto add = [&](std::u16string text, const MojibakeStep* steps, int count, bool dropped, bool restored, double cost) {
+    auto add = [&](std::u16string text, const Judgement& judged, const MojibakeStep* steps, int count, bool dropped,
+                   bool restored, double cost) {
         MojibakeCandidate c{std::move(text), u"", {}, count, dropped, restored, 0};
         for (int i = 0; i < count; ++i) c.steps[i] = steps[i];
-        c.score = Plausibility(c.text) - cost - (dropped ? kDroppedPenalty : 0) - (restored ? kRestoredPenalty : 0);
+        c.score = judged.overall - cost - (dropped ? kDroppedPenalty : 0) - (restored ? kRestoredPenalty : 0);
         auto at = seen.find(c.text);
         if (at == seen.end()) {
             seen.emplace(c.text, found.size());
@@ -305,28 +305,31 @@ std::vector<MojibakeCandidate> Search(const std::u16string& garbled) {
             found[at->second] = std::move(c);
         }
     };
-    add(garbled, nullptr, 0, false, false, 0);
+    Judgement input = Judge(garbled);
+    add(garbled, input, nullptr, 0, false, false, 0);
     auto undoAll = [&](const std::u16string& text, bool cut) {
         bool ascii = std::all_of(text.begin(), text.end(), [](char16_t c) { return c < 0x80; });
         for (int last = 0; last < kMojibakeStepCount; ++last) {
             MojibakeStep s1 = kMojibakeSteps[last];
             // ASCII reads the same in every coding but UTF-16.
-            if (ascii && s1.real != kCodingUtf16Le) continue;
+            if ((ascii && s1.real != kCodingUtf16Le) || !Converts(s1.real) || !Converts(s1.shownAs)) continue;
             std::u16string middle;
             bool dropped1, restored1 = false;
             if (!Undo(text, s1, &middle, &dropped1, &restored1)) continue;
             MojibakeStep one[1] = {s1};
-            double cost1 = StepCost(s1, middle);
-            add(middle, one, 1, cut || dropped1, restored1, cost1);
+            Judgement judged1 = Judge(middle);
+            double cost1 = StepCost(s1, text, middle);
+            add(middle, judged1, one, 1, cut || dropped1, restored1, cost1 + ScriptCost(input, judged1));
             for (int first = 0; first < kMojibakeStepCount; ++first) {
                 MojibakeStep s0 = kMojibakeSteps[first];
-                if (Collapses(s0, s1)) continue;
+                if (Collapses(s0, s1) || !Converts(s0.real) || !Converts(s0.shownAs)) continue;
                 std::u16string original;
                 bool dropped0, restored0 = false;
                 if (!Undo(middle, s0, &original, &dropped0, &restored0)) continue;
                 MojibakeStep two[2] = {s0, s1};
-                double cost = cost1 + StepCost(s0, original);
-                add(std::move(original), two, 2, cut || dropped0 || dropped1, restored0 || restored1, cost);
+                Judgement judged0 = Judge(original);
+                double cost = cost1 + StepCost(s0, middle, original) + ScriptCost(input, judged0) + ScriptCost(judged1, judged0);
+                add(std::move(original), judged0, two, 2, cut || dropped0 || dropped1, restored0 || restored1, cost);
             }
         }
     };
@@ -423,6 +426,8 @@ std::string EncodeAs(const std::u16string& text, MojibakeCoding coding) {
         return bytes;
     }
     if (text.empty()) return bytes;
+    // A character takes at most three bytes in these code pages; the system's sizes are 32-bit.
+    if (text.size() > (INT32_MAX - 8) / 3) RaiseAllocationFailure(3 * static_cast<int64_t>(text.size()));
     int32_t n = static_cast<int32_t>(text.size());
     bytes.resize(3 * text.size());
     int32_t m = CallDllCommand<int32_t>(kDllWideCharToMultiByte, CodePageOf(coding), uint32_t(0), text.data(), n,
@@ -442,6 +447,7 @@ std::u16string DecodeAs(const std::string& bytes, MojibakeCoding coding) {
         return text;
     }
     if (bytes.empty()) return text;
+    if (bytes.size() > INT32_MAX - 8) RaiseAllocationFailure(static_cast<int64_t>(bytes.size()));
     int32_t n = static_cast<int32_t>(bytes.size());
     text.resize(bytes.size());
     int32_t m = CallDllCommand<int32_t>(kDllMultiByteToWideChar, CodePageOf(coding), uint32_t(0), bytes.data(), n,
@@ -499,6 +505,16 @@ std::u16string LostTextNote(const std::u16string& text) {
     return note + u"。";
 }
 
+std::u16string MissingConverterNote() {
+    std::u16string names;
+    for (int c = 0; c <= kCodingEucKr; ++c) {
+        if (Converts(MojibakeCoding(c))) continue;
+        if (!names.empty()) names += u"、";
+        names += std::u16string(CodingName(MojibakeCoding(c))) + u"（代码页" + Decimal(CodePageOf(MojibakeCoding(c))) + u"）";
+    }
+    return names.empty() ? u"" : u"提示：系统没有" + names + u"的转换表，与之有关的误读未试。";
+}
+
 std::u16string MojibakeReport(const std::u16string& garbled) {
     if (garbled.empty()) return u"";
     std::vector<MojibakeCandidate> found = RecoverMojibake(garbled);
@@ -507,12 +523,15 @@ std::u16string MojibakeReport(const std::u16string& garbled) {
     for (size_t i = 0; note.empty() && i < found.size() && i < 5; ++i) note = LostTextNote(found[i].text);
     std::u16string report = note.empty() ? u"" : note + u"\r\n";
     for (size_t i = 0; i < found.size() && i < 5; ++i) report += found[i].label + u"： " + Shown(found[i].text) + u"\r\n";
-    return report;
+    std::u16string missing = MissingConverterNote();
+    return missing.empty() ? report : report + missing + u"\r\n";
 }
+
+int32_t UnitsBlockSize(int64_t count) { return CheckedBlockSize(2 * count + 8) - 8; }
 
 ByteSetVar MojibakeReportUnits(const ByteSetVar& units) {
     std::u16string report = MojibakeReport(Units(units));
-    ByteSetVar out = ZeroByteSet(static_cast<int32_t>(2 * report.size()));
+    ByteSetVar out = ByteSetToFill(UnitsBlockSize(static_cast<int64_t>(report.size())));
     for (size_t i = 0; i < report.size(); ++i) {
         out.data()[2 * i] = uint8_t(report[i] & 0xFF);
         out.data()[2 * i + 1] = uint8_t(report[i] >> 8);

@@ -96,25 +96,35 @@ const char* EncodingName(TextEncoding encoding) {
     }
 }
 
-bool IsValidUtf8(const uint8_t* p, size_t n) {
+size_t Utf8ValidPrefix(const uint8_t* p, size_t n) {
     for (size_t k = 0; k < n;) {
+        // ASCII runs eight bytes at a time: most text is mostly ASCII.
+        while (n - k >= 8) {
+            uint64_t w;
+            memcpy(&w, p + k, 8);
+            if (w & 0x8080808080808080ull) break;
+            k += 8;
+        }
+        if (k >= n) break;
         if (p[k] < 0x80) {
             ++k;
             continue;
         }
         uint32_t least;
         int len = SequenceLength(p[k], &least);
-        if (len == 0 || n - k < static_cast<size_t>(len)) return false;
+        if (len == 0 || n - k < static_cast<size_t>(len)) return k;
         uint32_t c = p[k] & (0x7F >> len);
         for (int i = 1; i < len; ++i) {
-            if ((p[k + i] & 0xC0) != 0x80) return false;
+            if ((p[k + i] & 0xC0) != 0x80) return k;
             c = c << 6 | (p[k + i] & 0x3F);
         }
-        if (c < least || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) return false;
+        if (c < least || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) return k;
         k += len;
     }
-    return true;
+    return n;
 }
+
+bool IsValidUtf8(const uint8_t* p, size_t n) { return Utf8ValidPrefix(p, n) == n; }
 
 bool DecodeText(const uint8_t* p, size_t n, TextEncoding asked, ByteSetVar* units, TextEncoding* found) {
     TextEncoding e = asked;
@@ -127,16 +137,20 @@ bool DecodeText(const uint8_t* p, size_t n, TextEncoding asked, ByteSetVar* unit
             e = IsValidUtf8(p, n) ? TextEncoding::kUtf8 : TextEncoding::kGbk;
     }
     if (found) *found = e;
+    if ((e == TextEncoding::kUtf8 || e == TextEncoding::kUtf8Bom) && StartsWith(p, n, kUtf8Bom, 3)) p += 3, n -= 3;
+    if (e == TextEncoding::kUtf16Le && StartsWith(p, n, kUtf16LeBom, 2)) p += 2, n -= 2;
+    return DecodeTextBody(p, n, e == TextEncoding::kUtf8Bom ? TextEncoding::kUtf8 : e, units);
+}
+
+bool DecodeTextBody(const uint8_t* p, size_t n, TextEncoding e, ByteSetVar* units) {
     if (n > kMostBytes / 2) return false;
     switch (e) {
     case TextEncoding::kUtf8:
     case TextEncoding::kUtf8Bom:
-        if (StartsWith(p, n, kUtf8Bom, 3)) p += 3, n -= 3;
         if (!IsValidUtf8(p, n)) return false;
         *units = Utf8Units(p, n);
         return true;
     case TextEncoding::kUtf16Le:
-        if (StartsWith(p, n, kUtf16LeBom, 2)) p += 2, n -= 2;
         *units = CopyBytes(p, n & ~size_t(1));
         return true;
     default:

@@ -19,6 +19,12 @@ bool IsValidUtf8(const uint8_t* bytes, size_t n);
 // BOM). False when the bytes are not valid UTF-8 and UTF-8 was asked for, or when they are
 // too many for one text.
 bool DecodeText(const uint8_t* bytes, size_t n, TextEncoding asked, ByteSetVar* units, TextEncoding* found);
+// The same for bytes that hold no BOM, in a known encoding (kGbk, kUtf8 or kUtf16Le): a
+// U+FEFF at their start is a character. For UTF-8, false when the bytes are not valid.
+bool DecodeTextBody(const uint8_t* bytes, size_t n, TextEncoding encoding, ByteSetVar* units);
+// How many bytes from the start are well-formed UTF-8: n when all are. A sequence cut off
+// by the end counts as ill-formed.
+size_t Utf8ValidPrefix(const uint8_t* bytes, size_t n);
 
 // The units as bytes of the encoding (a UTF-8 BOM first for kUtf8Bom). For GBK the units
 // must all be GBK characters: NonGbkPrompt says which is not.

@@ -20,7 +20,7 @@
 #include "shell/command_queue.h"
 #include "shell/handlers.h"
 #include "shell/main_window.h"
-#include "shell/replace_target.h"
+#include "runtime/replace_target.h"
 #include "shell/unit_access.h"
 #include "ui/wide_text.h"
 #include "ui/window_registry.h"

@@ -24,7 +24,7 @@
 #include "runtime/memory.h"
 #include "shell/command_queue.h"
 #include "shell/main_window.h"
-#include "shell/one_click.h"
+#include "engine/one_click.h"
 #include "shell/unit_access.h"
 #include "ui/dpi.h"
 #include "ui/event_dispatch.h"

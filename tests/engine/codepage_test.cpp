@@ -284,3 +284,19 @@ TEST_CASE("codepage: a long text converted in slices reads as one call reads it"
     CHECK(CpStr(Big5ToGbk(bytes.c_str())) == WholeFromUnits(936, WholeToUnits(950, bytes)));
     CHECK(CpStr(GbkToBig5(bytes.c_str())) == WholeFromUnits(950, gbkUnits));
 }
+
+TEST_CASE("codepage: the GBK sequences the box keeps, as the box itself keeps them") {
+    int differences = 0, kept = 0;
+    for (uint32_t s = 0x80; s <= 0xFFFF; ++s) {
+        if (s > 0xFF && (s & 0xFF) == 0) continue;
+        std::string bytes = s > 0xFF ? std::string{char(s >> 8), char(s & 0xFF)} : std::string(1, char(s));
+        ByteSetVar units = GbkToUnits(bytes.c_str());
+        bool box = CpStr(UnitsToGbk(units)) == bytes && NonGbkPrompt(units).empty();
+        int64_t characters = 0;
+        bool fast = GbkKeepsBytes(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), &characters);
+        differences += fast != box || (fast && characters != ByteSetLength(units) / 2);
+        kept += fast;
+    }
+    CHECK(differences == 0);
+    CHECK(kept > 21000);
+}

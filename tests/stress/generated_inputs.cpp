@@ -20,7 +20,7 @@
 #include "engine/url_codec.h"
 #include "runtime/command_args.h"
 #include "runtime/library.h"
-#include "shell/one_click.h"
+#include "engine/one_click.h"
 
 uint64_t Random::Next() {
     uint64_t z = (state_ += 0x9E3779B97F4A7C15ull);

@@ -10,8 +10,8 @@ locale=${WHT_LOCALE:-zh}
 arch=${WHT_ARCH:-i686}
 build=${WHT_BUILD:-$(cd "$(dirname "$0")/../../build/$arch" && pwd)}
 case "$locale" in
-  zh) export LC_ALL=zh_CN.UTF-8 ;;
-  en) export LC_ALL=en_US.UTF-8 ;;
+  zh) { export LC_ALL=zh_CN.UTF-8; } 2>/dev/null ;;  # no glibc locale needed: Wine reads the name
+  en) { export LC_ALL=en_US.UTF-8; } 2>/dev/null ;;
   *) echo "wine-run: unknown locale $locale" >&2; exit 2 ;;
 esac
 source "$(dirname "$0")/../../scripts/wine-loader.sh"

@@ -25,7 +25,7 @@
 #include "runtime/library.h"
 #include "runtime/memory.h"
 #include "runtime/startup.h"
-#include "shell/one_click.h"
+#include "engine/one_click.h"
 
 namespace {
 // The input each routine reads, as a user would paste it.

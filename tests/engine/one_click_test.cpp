@@ -10,7 +10,7 @@
 #include "engine/script_escape.h"
 #include "engine/url_codec.h"
 #include "runtime/library.h"
-#include "shell/one_click.h"
+#include "engine/one_click.h"
 #include "test_support.h"
 
 namespace {

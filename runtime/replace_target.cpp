@@ -1,4 +1,4 @@
-#include "shell/replace_target.h"
+#include "runtime/replace_target.h"
 
 namespace wht {
 DWORD ReplaceRefusal(const wchar_t* path) {

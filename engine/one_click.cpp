@@ -1,4 +1,4 @@
-#include "shell/one_click.h"
+#include "engine/one_click.h"
 
 #include "engine/base64.h"
 #include "engine/big5.h"
