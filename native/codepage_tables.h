@@ -14,6 +14,9 @@ struct CodePageTable {
     const uint32_t* composedPairs;
     const uint16_t* composedBytes;
     int composedCount;
+    // MB_ERR_INVALID_CHARS refuses these: a bit for each byte alone (0..255), then for each
+    // pair at 256 + (lead - 0x81) * 256 + trail.
+    const uint8_t* invalid;
 };
 // In the pair table: the two bytes are no pair (the lead is read alone, then the trail).
 const uint16_t kNotAPair = 0xFFFF;

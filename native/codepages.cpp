@@ -9,7 +9,8 @@
 #include "native/codepage_tables.h"
 
 namespace {
-const uint32_t kNoBestFitChars = 0x400, kCompositeCheck = 0x200;
+const uint32_t kNoBestFitChars = 0x400, kCompositeCheck = 0x200, kErrInvalidChars = 8;
+const uint32_t kErrorNoUnicodeTranslation = 1113;
 const uint32_t kUtf8 = 65001;
 
 const CodePageTable* TableOf(uint32_t cp) {
@@ -39,27 +40,35 @@ struct ByteOut {
     }
 };
 
-void DecodeTable(const CodePageTable& t, const uint8_t* s, int32_t n, UnitOut& out) {
+bool Refused(const CodePageTable& t, int32_t index) { return t.invalid[index >> 3] >> (index & 7) & 1; }
+
+// False when a sequence is refused (MB_ERR_INVALID_CHARS).
+bool DecodeTable(const CodePageTable& t, const uint8_t* s, int32_t n, bool strict, UnitOut& out) {
     for (int32_t i = 0; i < n;) {
         uint8_t b = s[i];
         if (t.lead[b] && i + 1 < n) {
-            uint16_t u = t.pairUnit[(b - 0x81) * 256 + s[i + 1]];
+            int32_t pair = (b - 0x81) * 256 + s[i + 1];
+            uint16_t u = t.pairUnit[pair];
             if (u != kNotAPair) {
+                if (strict && Refused(t, 256 + pair)) return false;
                 out.put(u);
                 i += 2;
                 continue;
             }
         }
+        if (strict && Refused(t, b)) return false;
         out.put(t.toUnit[b]);
         ++i;
     }
+    return true;
 }
 
 // UTF-8 as the system reads it: a sequence cut short by the end of the input is one U+FFFD
 // for all that is left; a lead byte followed by a byte that continues no sequence is one
 // U+FFFD for what came before that byte; a continuation byte outside the lead's own range
 // (an over-long form, a surrogate, beyond U+10FFFF) is taken into its U+FFFD.
-void DecodeUtf8(const uint8_t* s, int32_t n, UnitOut& out) {
+// False, with strict, at the first ill-formed part.
+bool DecodeUtf8(const uint8_t* s, int32_t n, bool strict, UnitOut& out) {
     for (int32_t i = 0; i < n;) {
         uint8_t b = s[i];
         if (b < 0x80) {
@@ -81,13 +90,15 @@ void DecodeUtf8(const uint8_t* s, int32_t n, UnitOut& out) {
             if (b == 0xF0) low = 0x90;
             if (b == 0xF4) high = 0x8F;
         } else {
+            if (strict) return false;
             out.put(0xFFFD);
             ++i;
             continue;
         }
         if (n - i - 1 < need) {
+            if (strict) return false;
             out.put(0xFFFD);
-            return;
+            return true;
         }
         int32_t j = i + 1;
         bool whole = true;
@@ -107,6 +118,7 @@ void DecodeUtf8(const uint8_t* s, int32_t n, UnitOut& out) {
         }
         i = j;
         if (!whole) {
+            if (strict) return false;
             out.put(0xFFFD);
         } else if (c >= 0x10000) {
             out.put(0xD800 + ((c - 0x10000) >> 10));
@@ -115,6 +127,7 @@ void DecodeUtf8(const uint8_t* s, int32_t n, UnitOut& out) {
             out.put(c);
         }
     }
+    return true;
 }
 
 void EncodeUtf8(const char16_t* w, int32_t n, ByteOut& out) {
@@ -175,12 +188,17 @@ int32_t NativeMultiByteToWideChar(uint32_t cp, uint32_t flags, const char* s, in
     if (n == -1) n = static_cast<int32_t>(strlen(s)) + 1;
     const uint8_t* bytes = reinterpret_cast<const uint8_t*>(s);
     UnitOut out{wn > 0 ? w : nullptr, wn};
+    bool strict = flags & kErrInvalidChars, whole;
     if (cp == kUtf8) {
-        DecodeUtf8(bytes, n, out);
+        whole = DecodeUtf8(bytes, n, strict, out);
     } else if (const CodePageTable* t = TableOf(cp)) {
-        DecodeTable(*t, bytes, n, out);
+        whole = DecodeTable(*t, bytes, n, strict, out);
     } else {
         NativeSetLastError(kErrorInvalidParameter);
+        return 0;
+    }
+    if (!whole) {
+        NativeSetLastError(kErrorNoUnicodeTranslation);
         return 0;
     }
     return Finish(out.n, wn);

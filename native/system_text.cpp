@@ -9,6 +9,7 @@
 #include <ctime>
 #include <string>
 #include <sys/time.h>
+#include <unistd.h>
 #include <vector>
 
 #include "native/codepage_tables.h"
@@ -198,4 +199,14 @@ BOOL QueryPerformanceCounter(LARGE_INTEGER* count) {
 BOOL QueryPerformanceFrequency(LARGE_INTEGER* frequency) {
     frequency->QuadPart = 1000000000;
     return TRUE;
+}
+
+UINT GetACP() { return NativeAnsiCodePage(); }
+
+DWORD GetModuleFileNameA(HMODULE, char* path, DWORD size) {
+    if (size == 0) return 0;
+    ssize_t n = readlink("/proc/self/exe", path, size - 1);
+    if (n < 0) n = 0;
+    path[n] = '\0';
+    return static_cast<DWORD>(n);
 }

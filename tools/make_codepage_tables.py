@@ -61,6 +61,13 @@ def read_dump(path):
         pairs = [mapped(at + 5 * i) for i in range(126 * 256)]
         at += 5 * 126 * 256
         cases.append((single, pairs))
+    # MB_ERR_INVALID_CHARS: which bytes and pairs the function refuses, at the very end (after
+    # the UTF-8 records, which are for the comparison only).
+    at = len(data) - count * (256 + 126 * 256)
+    for k in range(count):
+        refused = data[at: at + 256 + 126 * 256]
+        at += 256 + 126 * 256
+        pages[k] = pages[k] + (refused,)
     return pages, cases
 
 
@@ -95,7 +102,7 @@ def case_pairs(gbk, mapped):
     return sorted((u, v) for u, v in found.items() if u != v)
 
 
-def tables(cp, wide, nobest, composite, single, pairs, composed):
+def tables(cp, wide, nobest, composite, single, pairs, composed, refused):
     def fail(what):
         sys.exit(f'code page {cp}: {what}: the native tables cannot express this dump')
     to_unit = []
@@ -144,7 +151,11 @@ def tables(cp, wide, nobest, composite, single, pairs, composed):
             compositions.append((base << 16 | mark, b0 << 8 | b1))
         else:
             fail(f'U+{base:04X} U+{mark:04X} composes to {n} bytes')
-    return to_unit, (pair_units if double_byte else None), leads, from_unit, no_best_fit, compositions
+    invalid = bytearray((256 + 126 * 256) // 8)
+    for i, n in enumerate(refused):
+        if n == 0:
+            invalid[i // 8] |= 1 << (i % 8)
+    return to_unit, (pair_units if double_byte else None), leads, from_unit, no_best_fit, compositions, invalid
 
 
 def array(name, ctype, values, per_line=16):
@@ -167,7 +178,7 @@ def main():
     gbk = None
     for page in pages:
         cp = page[0]
-        to_unit, pair_units, leads, from_unit, no_best_fit, compositions = tables(*page)
+        to_unit, pair_units, leads, from_unit, no_best_fit, compositions, invalid = tables(*page)
         if cp == 936:
             gbk = (to_unit, pair_units, leads)
         out.append(array(f'kToUnit{cp}', 'uint16_t', to_unit))
@@ -176,10 +187,11 @@ def main():
         out.append(array(f'kLead{cp}', 'uint8_t', [1 if x else 0 for x in leads]))
         out.append(array(f'kFromUnit{cp}', 'uint16_t', from_unit))
         out.append(array(f'kNoBestFit{cp}', 'uint8_t', list(no_best_fit), 32))
+        out.append(array(f'kInvalid{cp}', 'uint8_t', list(invalid), 32))
         out.append(array(f'kComposedPairs{cp}', 'uint32_t', [c[0] for c in compositions] or [0]))
         out.append(array(f'kComposedBytes{cp}', 'uint16_t', [c[1] for c in compositions] or [0]))
         entries.append(f'{{{cp}, kToUnit{cp}, {f"kPairUnit{cp}" if pair_units else "nullptr"}, kLead{cp}, '
-                       f'kFromUnit{cp}, kNoBestFit{cp}, kComposedPairs{cp}, kComposedBytes{cp}, {len(compositions)}}}')
+                       f'kFromUnit{cp}, kNoBestFit{cp}, kComposedPairs{cp}, kComposedBytes{cp}, {len(compositions)}, kInvalid{cp}}}')
     for name, mapped in zip(('Upper', 'Lower'), cases):
         flat = [x for pair in case_pairs(gbk, mapped) for x in pair]
         out.append(array(f'k{name}Pairs', 'uint16_t', flat))

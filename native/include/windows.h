@@ -101,3 +101,11 @@ typedef union _LARGE_INTEGER {
 DWORD GetTickCount();
 BOOL QueryPerformanceCounter(LARGE_INTEGER* count);
 BOOL QueryPerformanceFrequency(LARGE_INTEGER* frequency);
+
+// The program itself: its ANSI code page (the program's own, GBK) and its file.
+#define MAX_PATH 260
+UINT GetACP();
+DWORD GetModuleFileNameA(HMODULE module, char* path, DWORD size);
+#define MB_ERR_INVALID_CHARS 0x08
+#define WC_COMPOSITECHECK 0x200
+#define WC_NO_BEST_FIT_CHARS 0x400

@@ -158,6 +158,14 @@ int CompareCodePages() {
             }
     }
     CompareUtf8();
+    for (uint32_t cp : {936u, 950u, 932u, 949u, 1252u, 28591u}) {
+        for (int i = 0; i < 256 + 126 * 256; ++i) {
+            char bytes[2] = {static_cast<char>(i < 256 ? i : 0x81 + (i - 256) / 256), static_cast<char>((i - 256) % 256)};
+            char16_t w[4];
+            int32_t n = NativeMultiByteToWideChar(cp, 8, bytes, i < 256 ? 1 : 2, w, 4);
+            Check("MB_ERR_INVALID_CHARS", cp, i, std::string(1, static_cast<char>(Get8())), std::string(1, static_cast<char>(n)));
+        }
+    }
     return 0;
 }
 

@@ -1,6 +1,7 @@
 // The native test programs' entry and child-process cases: as tests/support has them for
 // Windows, with fork and exec in place of CreateProcess.
 #define DOCTEST_CONFIG_IMPLEMENT
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -76,3 +77,21 @@ std::string Hex(const std::string& bytes) {
     }
     return out;
 }
+
+const char kPathSeparator[] = "/";
+const char kWhtBesideTests[] = "../wht";
+
+std::string TestProgramFolder() {
+    char path[4096];
+    ssize_t n = readlink("/proc/self/exe", path, sizeof path - 1);
+    std::string p(path, n > 0 ? static_cast<size_t>(n) : 0);
+    return p.substr(0, p.find_last_of('/') + 1);
+}
+
+int RunCommandLine(const std::string& commandLine) {
+    int status = system(commandLine.c_str());
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 999;
+}
+
+void MakeFolder(const std::string& path) { mkdir(path.c_str(), 0777); }
+void RemoveFile(const std::string& path) { unlink(path.c_str()); }

@@ -69,5 +69,15 @@ inline std::wstring W(const ByteSetVar& b) {
     return w;
 }
 
+// Files and programs for the tests that run the console program, on either system: the test
+// program's folder (with its separator), a command line run to its end (its exit status), a
+// folder made, a file removed, and the console program's place beside the test programs.
+std::string TestProgramFolder();
+int RunCommandLine(const std::string& commandLine);
+void MakeFolder(const std::string& path);
+void RemoveFile(const std::string& path);
+extern const char kPathSeparator[];
+extern const char kWhtBesideTests[];
+
 // Hexadecimal text of bytes, "41 42", for readable failure messages.
 std::string Hex(const std::string& bytes);

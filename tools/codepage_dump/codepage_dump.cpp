@@ -20,6 +20,8 @@
 //   four bytes F0..F4, 80..BF, 80..BF, then 80/BF/41: each {uint8 n, uint16 units[4]};
 //   then WideCharToMultiByte of every unit alone and of every pair of a high surrogate
 //   (D800, DBFF and each 0x40th) with every unit: each {uint8 n, uint8 bytes[6]}.
+// and at the very end, per code page in the order above, MultiByteToWideChar with
+//   MB_ERR_INVALID_CHARS of every byte and every pair as above: each uint8 n.
 // n is the function's result; 0xFF when it exceeded what the record holds.
 #include <windows.h>
 
@@ -166,6 +168,19 @@ int main(int argc, char** argv) {
             WCHAR w[2] = {static_cast<WCHAR>(high), static_cast<WCHAR>(u)};
             PutUtf8From(w, 2);
         }
+    for (UINT cp : kCodePages) {
+        for (int b = 0; b < 256; ++b) {
+            char c = static_cast<char>(b);
+            WCHAR w[4];
+            Put8(MultiByteToWideChar(cp, MB_ERR_INVALID_CHARS, &c, 1, w, 4));
+        }
+        for (int lead = 0x81; lead <= 0xFE; ++lead)
+            for (int trail = 0; trail < 256; ++trail) {
+                char pair[2] = {static_cast<char>(lead), static_cast<char>(trail)};
+                WCHAR w[4];
+                Put8(MultiByteToWideChar(cp, MB_ERR_INVALID_CHARS, pair, 2, w, 4));
+            }
+    }
     FILE* f = fopen(argv[1], "wb");
     if (!f || fwrite(out.data(), 1, out.size(), f) != out.size() || fclose(f) != 0) {
         fprintf(stderr, "codepage_dump: cannot write %s\n", argv[1]);
