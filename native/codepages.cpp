@@ -20,32 +20,61 @@ const CodePageTable* TableOf(uint32_t cp) {
     return nullptr;
 }
 
-// Writes units while there is room and counts them all; the caller sees from the count
-// whether they fitted.
-struct UnitOut {
-    char16_t* w;
+// Where converted units or bytes go. Checked writes while there is room and counts all, so
+// the caller sees from the count whether they fitted; Direct writes into a buffer known to be
+// big enough; Count only counts (a measuring call). The loops are written once for all three.
+template <typename T>
+struct Checked {
+    T* p;
     int32_t room, n = 0;
-    void put(uint32_t u) {
-        if (w && n < room) w[n] = static_cast<char16_t>(u);
+    void put(uint32_t v) {
+        if (p && n < room) p[n] = static_cast<T>(v);
         ++n;
     }
+    void putAscii(const uint8_t* s, int k) {
+        for (int i = 0; i < k; ++i) put(s[i]);
+    }
+};
+template <typename T>
+struct Direct {
+    T* p;
+    int32_t n = 0;
+    void put(uint32_t v) { p[n++] = static_cast<T>(v); }
+    void putAscii(const uint8_t* s, int k) {
+        for (int i = 0; i < k; ++i) p[n + i] = static_cast<T>(s[i]);
+        n += k;
+    }
+};
+struct Count {
+    int32_t n = 0;
+    void put(uint32_t) { ++n; }
+    void putAscii(const uint8_t*, int k) { n += k; }
 };
 
-struct ByteOut {
-    uint8_t* s;
-    int32_t room, n = 0;
-    void put(uint32_t b) {
-        if (s && n < room) s[n] = static_cast<uint8_t>(b);
-        ++n;
-    }
-};
+// Eight bytes below 0x80 at s: ASCII, one unit each in every code page here.
+bool Ascii8(const uint8_t* s) {
+    uint64_t v;
+    memcpy(&v, s, 8);
+    return !(v & 0x8080808080808080ull);
+}
 
 bool Refused(const CodePageTable& t, int32_t index) { return t.invalid[index >> 3] >> (index & 7) & 1; }
 
 // False when a sequence is refused (MB_ERR_INVALID_CHARS).
-bool DecodeTable(const CodePageTable& t, const uint8_t* s, int32_t n, bool strict, UnitOut& out) {
+template <typename Out>
+bool DecodeTable(const CodePageTable& t, const uint8_t* s, int32_t n, bool strict, Out& out) {
     for (int32_t i = 0; i < n;) {
+        if (i + 8 <= n && Ascii8(s + i)) {
+            out.putAscii(s + i, 8);
+            i += 8;
+            continue;
+        }
         uint8_t b = s[i];
+        if (b < 0x80) {
+            out.put(b);
+            ++i;
+            continue;
+        }
         if (t.lead[b] && i + 1 < n) {
             int32_t pair = (b - 0x81) * 256 + s[i + 1];
             uint16_t u = t.pairUnit[pair];
@@ -68,8 +97,14 @@ bool DecodeTable(const CodePageTable& t, const uint8_t* s, int32_t n, bool stric
 // U+FFFD for what came before that byte; a continuation byte outside the lead's own range
 // (an over-long form, a surrogate, beyond U+10FFFF) is taken into its U+FFFD.
 // False, with strict, at the first ill-formed part.
-bool DecodeUtf8(const uint8_t* s, int32_t n, bool strict, UnitOut& out) {
+template <typename Out>
+bool DecodeUtf8(const uint8_t* s, int32_t n, bool strict, Out& out) {
     for (int32_t i = 0; i < n;) {
+        if (i + 8 <= n && Ascii8(s + i)) {
+            out.putAscii(s + i, 8);
+            i += 8;
+            continue;
+        }
         uint8_t b = s[i];
         if (b < 0x80) {
             out.put(b);
@@ -130,9 +165,27 @@ bool DecodeUtf8(const uint8_t* s, int32_t n, bool strict, UnitOut& out) {
     return true;
 }
 
-void EncodeUtf8(const char16_t* w, int32_t n, ByteOut& out) {
+template <typename Out>
+void EncodeUtf8(const char16_t* w, int32_t n, Out& out) {
     for (int32_t i = 0; i < n; ++i) {
         uint32_t c = w[i];
+        // The common characters first: ASCII, four at a time, then the rest of the BMP.
+        if (c < 0x80 && i + 4 <= n) {
+            uint64_t v;
+            memcpy(&v, w + i, 8);
+            if (!(v & 0xFF80FF80FF80FF80ull)) {
+                uint8_t four[4] = {uint8_t(c), uint8_t(w[i + 1]), uint8_t(w[i + 2]), uint8_t(w[i + 3])};
+                out.putAscii(four, 4);
+                i += 3;
+                continue;
+            }
+        }
+        if (c >= 0x800 && (c < 0xD800 || c > 0xDFFF)) {
+            out.put(0xE0 | c >> 12);
+            out.put(0x80 | (c >> 6 & 0x3F));
+            out.put(0x80 | (c & 0x3F));
+            continue;
+        }
         if (c >= 0xD800 && c <= 0xDBFF && i + 1 < n && w[i + 1] >= 0xDC00 && w[i + 1] <= 0xDFFF) {
             c = 0x10000 + ((c - 0xD800) << 10) + (w[i + 1] - 0xDC00);
             ++i;
@@ -170,6 +223,51 @@ int32_t Composed(const CodePageTable& t, uint16_t base, uint16_t mark) {
     return -1;
 }
 
+template <typename Out>
+void EncodeTable(const CodePageTable& t, uint32_t flags, const char16_t* w, int32_t wn, const char* defaultChar,
+                 int32_t* usedDefault, Out& out) {
+    // The usual call (no flags, no default asked about) is one look-up a unit.
+    if (flags == 0 && !defaultChar && !usedDefault) {
+        for (int32_t i = 0; i < wn; ++i) {
+            uint16_t v = t.fromUnit[w[i]];
+            if (v > 0xFF) out.put(v >> 8);
+            out.put(v & 0xFF);
+        }
+        return;
+    }
+    bool bestFit = !(flags & kNoBestFitChars);
+    bool used = false;
+    for (int32_t i = 0; i < wn; ++i) {
+        uint16_t u = w[i];
+        if ((flags & kCompositeCheck) && i + 1 < wn) {
+            int32_t c = Composed(t, u, w[i + 1]);
+            if (c >= 0) {
+                if (c > 0xFF) out.put(c >> 8);
+                out.put(c & 0xFF);
+                ++i;
+                continue;
+            }
+        }
+        uint16_t v = t.fromUnit[u];
+        bool noMapping = t.noBestFit[u >> 3] >> (u & 7) & 1;
+        // Without best fit, a look-alike is no mapping; with it, only what has none at all
+        // (the table gives the default for those) counts as the default.
+        if (noMapping && (!bestFit || v == '?')) {
+            used = true;
+            if (defaultChar) {
+                out.put(static_cast<uint8_t>(defaultChar[0]));
+                if (defaultChar[0] && t.pairUnit && t.lead[static_cast<uint8_t>(defaultChar[0])])
+                    out.put(static_cast<uint8_t>(defaultChar[1]));
+                continue;
+            }
+            v = '?';
+        }
+        if (v > 0xFF) out.put(v >> 8);
+        out.put(v & 0xFF);
+    }
+    if (usedDefault) *usedDefault = used ? 1 : 0;
+}
+
 int32_t Finish(int32_t produced, int32_t room) {
     if (room != 0 && produced > room) {
         NativeSetLastError(kErrorInsufficientBuffer);
@@ -187,21 +285,28 @@ int32_t NativeMultiByteToWideChar(uint32_t cp, uint32_t flags, const char* s, in
     }
     if (n == -1) n = static_cast<int32_t>(strlen(s)) + 1;
     const uint8_t* bytes = reinterpret_cast<const uint8_t*>(s);
-    UnitOut out{wn > 0 ? w : nullptr, wn};
-    bool strict = flags & kErrInvalidChars, whole;
-    if (cp == kUtf8) {
-        whole = DecodeUtf8(bytes, n, strict, out);
-    } else if (const CodePageTable* t = TableOf(cp)) {
-        whole = DecodeTable(*t, bytes, n, strict, out);
-    } else {
+    const CodePageTable* t = cp == kUtf8 ? nullptr : TableOf(cp);
+    if (cp != kUtf8 && !t) {
         NativeSetLastError(kErrorInvalidParameter);
         return 0;
     }
-    if (!whole) {
-        NativeSetLastError(kErrorNoUnicodeTranslation);
-        return 0;
+    bool strict = flags & kErrInvalidChars;
+    auto decode = [&](auto& out) {
+        bool whole = t ? DecodeTable(*t, bytes, n, strict, out) : DecodeUtf8(bytes, n, strict, out);
+        if (!whole) NativeSetLastError(kErrorNoUnicodeTranslation);
+        return whole ? Finish(out.n, wn) : 0;
+    };
+    // No byte gives more than one unit.
+    if (wn == 0) {
+        Count out;
+        return decode(out);
     }
-    return Finish(out.n, wn);
+    if (wn >= n) {
+        Direct<char16_t> out{w};
+        return decode(out);
+    }
+    Checked<char16_t> out{w, wn};
+    return decode(out);
 }
 
 int32_t NativeWideCharToMultiByte(uint32_t cp, uint32_t flags, const char16_t* w, int32_t wn, char* s,
@@ -215,13 +320,25 @@ int32_t NativeWideCharToMultiByte(uint32_t cp, uint32_t flags, const char16_t* w
         while (w[wn]) ++wn;
         ++wn;
     }
-    ByteOut out{n > 0 ? reinterpret_cast<uint8_t*>(s) : nullptr, n};
+    uint8_t* bytes = reinterpret_cast<uint8_t*>(s);
     if (cp == kUtf8) {
         // UTF-8 has no default character.
         if (defaultChar || usedDefault) {
             NativeSetLastError(kErrorInvalidParameter);
             return 0;
         }
+        // No unit gives more than three bytes.
+        if (n == 0) {
+            Count out;
+            EncodeUtf8(w, wn, out);
+            return Finish(out.n, n);
+        }
+        if (n / 3 >= wn) {
+            Direct<uint8_t> out{bytes};
+            EncodeUtf8(w, wn, out);
+            return Finish(out.n, n);
+        }
+        Checked<uint8_t> out{bytes, n};
         EncodeUtf8(w, wn, out);
         return Finish(out.n, n);
     }
@@ -230,36 +347,18 @@ int32_t NativeWideCharToMultiByte(uint32_t cp, uint32_t flags, const char16_t* w
         NativeSetLastError(kErrorInvalidParameter);
         return 0;
     }
-    bool bestFit = !(flags & kNoBestFitChars);
-    bool used = false;
-    for (int32_t i = 0; i < wn; ++i) {
-        uint16_t u = w[i];
-        if ((flags & kCompositeCheck) && i + 1 < wn) {
-            int32_t c = Composed(*t, u, w[i + 1]);
-            if (c >= 0) {
-                if (c > 0xFF) out.put(c >> 8);
-                out.put(c & 0xFF);
-                ++i;
-                continue;
-            }
-        }
-        uint16_t v = t->fromUnit[u];
-        bool noMapping = t->noBestFit[u >> 3] >> (u & 7) & 1;
-        // Without best fit, a look-alike is no mapping; with it, only what has none at all
-        // (the table gives the default for those) counts as the default.
-        if (noMapping && (!bestFit || v == '?')) {
-            used = true;
-            if (defaultChar) {
-                out.put(static_cast<uint8_t>(defaultChar[0]));
-                if (defaultChar[0] && t->pairUnit && t->lead[static_cast<uint8_t>(defaultChar[0])])
-                    out.put(static_cast<uint8_t>(defaultChar[1]));
-                continue;
-            }
-            v = '?';
-        }
-        if (v > 0xFF) out.put(v >> 8);
-        out.put(v & 0xFF);
+    // No unit gives more than two bytes.
+    if (n == 0) {
+        Count out;
+        EncodeTable(*t, flags, w, wn, defaultChar, usedDefault, out);
+        return Finish(out.n, n);
     }
-    if (usedDefault) *usedDefault = used ? 1 : 0;
+    if (n / 2 >= wn) {
+        Direct<uint8_t> out{bytes};
+        EncodeTable(*t, flags, w, wn, defaultChar, usedDefault, out);
+        return Finish(out.n, n);
+    }
+    Checked<uint8_t> out{bytes, n};
+    EncodeTable(*t, flags, w, wn, defaultChar, usedDefault, out);
     return Finish(out.n, n);
 }

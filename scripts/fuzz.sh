@@ -5,10 +5,11 @@
 #   scripts/fuzz.sh --runs N       what the test command does (scripts/test-native.sh)
 # Each target keeps its corpus in build/native-fuzz/corpus/NAME between runs; what fails is
 # written to build/native-fuzz/findings/NAME (reproduce: build/native-fuzz/fuzz/NAME FILE).
-# The exit status is 1 when any target found anything.
+# The exit status is 1 when any target found anything. WHT_FUZZ_BUILD names another build
+# folder.
 set -euo pipefail
 here="$(cd "$(dirname "$0")/.." && pwd)"
-build="$here/build/native-fuzz"
+build="${WHT_FUZZ_BUILD:-$here/build/native-fuzz}"
 case "${1:-}" in
   --runs) limit=(-runs="${2:?scripts/fuzz.sh --runs N}") ;;
   ''|-*) echo "usage: scripts/fuzz.sh SECONDS | --runs N" >&2; exit 2 ;;

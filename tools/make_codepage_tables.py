@@ -143,6 +143,10 @@ def tables(cp, wide, nobest, composite, single, pairs, composed, refused):
         elif (m, c0, c1) != (n, b0, b1 if n == 2 else c1):
             fail(f'U+{u:04X} differs without best fit but uses no default')
     double_byte = any(leads)
+    # The converters take eight ASCII bytes at a time, as themselves.
+    for b in range(0x80):
+        if to_unit[b] != b or leads[b] or from_unit[b] != b:
+            fail(f'byte {b:#x} is not itself')
     compositions = []
     for base, mark, n, b0, b1 in sorted(composed):
         if n == 1:

@@ -51,6 +51,11 @@ void WideRecord(uint32_t cp, uint32_t flags, bool withDefault, const char* what)
         int32_t n = NativeWideCharToMultiByte(cp, flags, &w, 1, b, sizeof b, nullptr, withDefault ? &used : nullptr);
         std::string native = Record(n, b, 2);
         if (withDefault) native += static_cast<char>(used ? 1 : 0);
+        // Into a buffer of just the size, and one byte short of it (0 would be a measure).
+        char exact[8] = {};
+        if (n > 0 && (NativeWideCharToMultiByte(cp, flags, &w, 1, exact, n, nullptr, nullptr) != n || memcmp(exact, b, n) ||
+                      (n > 1 && NativeWideCharToMultiByte(cp, flags, &w, 1, exact, n - 1, nullptr, nullptr) != 0)))
+            native += "(sized buffer)";
         Check(what, cp, u, windows, native);
     }
 }
@@ -60,7 +65,12 @@ void BytesRecord(uint32_t cp, const char* bytes, int count, uint32_t code) {
     char16_t w[8] = {};
     int32_t n = NativeMultiByteToWideChar(cp, 0, bytes, count, w, 8);
     char units[4] = {char(w[0] & 0xFF), char(w[0] >> 8), char(w[1] & 0xFF), char(w[1] >> 8)};
-    Check("MultiByteToWideChar", cp, code, windows, Record(n, units, 4));
+    std::string native = Record(n, units, 4);
+    char16_t exact[8] = {};
+    if (n > 0 && (NativeMultiByteToWideChar(cp, 0, bytes, count, exact, n) != n || memcmp(exact, w, 2 * n) ||
+                  (n > 1 && NativeMultiByteToWideChar(cp, 0, bytes, count, exact, n - 1) != 0)))
+        native += "(sized buffer)";
+    Check("MultiByteToWideChar", cp, code, windows, native);
 }
 
 void MappedRecord(uint32_t flags, const char* bytes, int count, uint32_t code) {
