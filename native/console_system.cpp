@@ -172,6 +172,9 @@ void Output::CheckTarget() {
     struct stat s;
     if (stat(target_.c_str(), &s) == 0) {
         if (S_ISDIR(s.st_mode)) throw FileError("没能写入 " + target_ + "：" + SystemReason(EISDIR));
+        // A file without its write permission is read-only for everyone here, root too, who
+        // may write anything: the mark is there to keep it.
+        if (!(s.st_mode & S_IWUSR)) throw FileError("没能写入 " + target_ + "：" + SystemReason(EACCES));
         if (access(target_.c_str(), W_OK) != 0) throw FileError("没能写入 " + target_ + "：" + SystemReason(errno));
     }
     size_t slash = target_.find_last_of('/');
