@@ -6,6 +6,7 @@ option, so the clang builds (sanitizers, fuzzing) compile this copy instead. Wid
 Unicode literals, raw strings and comments stay as they are. The bytes come from the
 system's iconv, the converter GCC uses, so that both compilers store the same bytes.
 """
+import os
 import subprocess
 import sys
 
@@ -60,6 +61,7 @@ def main():
                            for ch in source[a:b]))
         at = b
     out.append(source[at:])
+    os.makedirs(os.path.dirname(os.path.abspath(output_path)), exist_ok=True)
     with open(output_path, 'w', encoding='utf-8') as f:
         f.write(''.join(out))
 

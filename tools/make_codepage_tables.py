@@ -12,6 +12,7 @@ stops the build instead of giving wrong tables:
   - without best fit, a unit gives its usual bytes or the default '?'.
 """
 import argparse
+import os
 import lzma
 import struct
 import sys
@@ -206,6 +207,7 @@ def main():
     out.append('')
     out.append(f'const CodePageTable kCodePageTables[] = {{{", ".join(entries)}}};')
     out.append(f'const int kCodePageTableCount = {len(entries)};')
+    os.makedirs(os.path.dirname(os.path.abspath(args.output)), exist_ok=True)
     with open(args.output, 'w') as f:
         f.write('\n'.join(out) + '\n')
 
