@@ -1,9 +1,11 @@
 #include "engine/text_file.h"
 
 #include <cstring>
+#include <utility>
 
 #include "engine/codepage.h"
 #include "engine/service_failure.h"
+#include "engine/gbk_runs.h"
 #include "runtime/dll_commands.h"
 #include "runtime/library.h"
 #include "runtime/memory.h"
@@ -60,16 +62,26 @@ ByteSetVar CopyBytes(const uint8_t* p, size_t n) {
     return out;
 }
 
+// The first n bytes of a set filled from its start, kept in its own block: the heap shortens
+// a block in place, where a copy would cost a pass over the whole result.
+ByteSetVar Shortened(ByteSetVar bytes, int32_t n) {
+    if (n <= 0) return ByteSetVar();
+    if (n == bytes.size()) return bytes;
+    uint8_t* block = bytes.release();
+    memcpy(block + 4, &n, sizeof n);
+    return ByteSetVar(static_cast<uint8_t*>(ReallocMemory(block, 8 + n)));
+}
+
 // Bytes of a code page to units in one call of the system's converter, zero bytes kept
 // as zero units. (The text routines measure and convert in slices, as a text ends at its
 // first zero byte; a file's bytes have their count.)
 ByteSetVar CodePageUnits(const uint8_t* p, size_t n, uint32_t codePage) {
     if (n == 0) return ByteSetVar();
-    ByteSetVar units = ZeroByteSet(static_cast<int32_t>(2 * n));
+    ByteSetVar units = ByteSetToFill(static_cast<int32_t>(2 * n));
     int32_t m = CallDllCommand<int32_t>(kDllMultiByteToWideChar, codePage, uint32_t(0), static_cast<const void*>(p),
                                         static_cast<int32_t>(n), static_cast<void*>(units.data()), static_cast<int32_t>(n));
     if (m <= 0) NoteCodePageFailure(codePage);
-    return ByteSetLeft(units, m > 0 ? 2 * m : 0);
+    return Shortened(std::move(units), m > 0 ? 2 * m : 0);
 }
 
 // Units to a code page in one call, into room for the most bytes a unit can take.
@@ -78,12 +90,12 @@ ByteSetVar UnitsCodePage(const ByteSetVar& units, uint32_t codePage, int32_t mos
     if (count == 0) return ByteSetVar();
     int64_t room = static_cast<int64_t>(count) * mostPerUnit;
     if (room > 0x7FFFFFF0) RaiseAllocationFailure(room);
-    ByteSetVar bytes = ZeroByteSet(static_cast<int32_t>(room));
+    ByteSetVar bytes = ByteSetToFill(static_cast<int32_t>(room));
     int32_t m = CallDllCommand<int32_t>(kDllWideCharToMultiByte, codePage, uint32_t(0), static_cast<const void*>(units.data()),
                                         count, static_cast<void*>(bytes.data()), static_cast<int32_t>(room),
                                         static_cast<const char*>(nullptr), static_cast<int32_t*>(nullptr));
     if (m <= 0) NoteCodePageFailure(codePage);
-    return ByteSetLeft(bytes, m > 0 ? m : 0);
+    return Shortened(std::move(bytes), m > 0 ? m : 0);
 }
 }  // namespace
 

@@ -1,5 +1,7 @@
 #include "engine/url_codec.h"
 
+#include <cstring>
+
 #include "engine/codepage.h"
 #include "engine/gbk_runs.h"
 #include "engine/progress.h"
@@ -27,32 +29,38 @@ struct DigitValues {
     }
 };
 
+// Each byte's form: itself, or "%" and two digits; with its length in the top byte, so that
+// one look-up and one four-byte store write any byte without a branch to mispredict.
+struct PercentForms {
+    uint32_t of[256];
+    PercentForms() {
+        ByteSetVar alphabet = ToByteSet(kHexAlphabet);
+        const uint8_t* hex = alphabet.data();
+        for (uint32_t b = 0; b < 256; ++b)
+            of[b] = KeptByte(b) ? (1u << 24 | b) : (3u << 24 | uint32_t(hex[b & 15]) << 16 | uint32_t(hex[b >> 4 & 15]) << 8 | '%');
+    }
+};
+
 // The bytes percent-encoded, measured first so that they are written straight into the text.
 TextVar PercentEncode(const uint8_t* r, int32_t n) {
     if (n == 0) return TextVar();
-    bool kept[256];
-    for (int32_t b = 0; b < 256; ++b) kept[b] = KeptByte(b);
+    static const PercentForms forms;
+    const uint32_t* of = forms.of;
     int64_t size = 0;
-    for (int32_t i = 0; i < n; ++i) size += kept[r[i]] ? 1 : 3;
-    ByteSetVar alphabet = ToByteSet(kHexAlphabet);
-    const uint8_t* hex = alphabet.data();
-    TextVar out = TextToFill(size);
+    for (int32_t i = 0; i < n; ++i) size += of[r[i]] >> 24;
+    // Three bytes beyond the text take the last store's spare bytes.
+    TextVar out = TextToFill(size + 3);
     uint8_t* w = reinterpret_cast<uint8_t*>(out.get());
     for (int32_t i = 0; i < n;) {
         int32_t blockEnd = n - i > kProgressBlock ? i + kProgressBlock : n;
         for (; i < blockEnd; ++i) {
-            int32_t b = r[i];
-            if (kept[b]) {
-                *w++ = static_cast<uint8_t>(b);
-            } else {
-                w[0] = '%';
-                w[1] = hex[(b >> 4) & 15];
-                w[2] = hex[b & 15];
-                w += 3;
-            }
+            uint32_t form = of[r[i]];
+            memcpy(w, &form, 4);  // little-endian: the form's first byte first
+            w += form >> 24;
         }
         ReportProgress(i, n);
     }
+    *w = '\0';
     return out;
 }
 

@@ -3,6 +3,7 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 
 typedef uint32_t TypeCode;
 
@@ -84,6 +85,12 @@ inline uint8_t* ArrayElements(void* block) {
     return reinterpret_cast<uint8_t*>(h + 1 + h[0]);
 }
 
-inline int32_t ByteSetBlockLength(const uint8_t* bs) { return bs ? reinterpret_cast<const int32_t*>(bs)[1] : 0; }
+// The shared empty byte set sits one byte into the constant area, so a block's header may be
+// unaligned: its length is read bytewise (the same single load where that is allowed).
+inline int32_t ByteSetBlockLength(const uint8_t* bs) {
+    int32_t n = 0;
+    if (bs) memcpy(&n, bs + 4, sizeof n);
+    return n;
+}
 inline uint8_t* ByteSetBytes(uint8_t* bs) { return bs + 8; }
 inline const uint8_t* ByteSetBytes(const uint8_t* bs) { return bs + 8; }

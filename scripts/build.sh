@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs what is missing, then configures and builds both targets: build/i686 and build/x86_64.
+# Installs what is missing, then configures and builds both Windows targets, build/i686 and
+# build/x86_64, and the native program with its tests, build/native (build/native/wht).
 set -euo pipefail
 here="$(cd "$(dirname "$0")/.." && pwd)"
 bash "$here/scripts/setup.sh"
@@ -9,3 +10,6 @@ for arch in i686 x86_64; do
     -DCMAKE_BUILD_TYPE=Release >/dev/null
   cmake --build "$here/build/$arch" -j"$(nproc)"
 done
+echo "build: native"
+cmake -S "$here/native" -B "$here/build/native" -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake --build "$here/build/native" -j"$(nproc)"

@@ -15,7 +15,8 @@ as_root() { if [ "$(id -u)" = 0 ]; then "$@"; else sudo "$@"; fi; }
 packages=(wine wine64 xvfb g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix
           gcc-mingw-w64-x86-64-posix mingw-w64-tools libz-mingw-w64-dev fonts-wqy-microhei
           imagemagick doctest-dev libcli11-dev cmake make dpkg-dev xz-utils bzip2 unicode-data python3 procps
-          libc-l10n gettext gettext-base iso-codes hunspell-ko)
+          libc-l10n gettext gettext-base iso-codes hunspell-ko
+          g++ pkg-config nettle-dev clang-14 libclang-rt-14-dev)
 # 32-bit Wine is installed wherever the package is to be had: it does no harm on a host that
 # cannot run it, and the tests decide by trying whether it runs.
 packages32=(wine32:i386)

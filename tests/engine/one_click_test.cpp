@@ -231,10 +231,10 @@ TEST_CASE("the one-click reports of text beyond GBK, line by line") {
         for (size_t i = 0, at = 0; i < expected.size(); ++i) {
             CAPTURE(i + 1);
             size_t end = report.find(L"\r\n", at);
-            CHECK((end == std::wstring::npos ? report.substr(at) : report.substr(at, end - at)) == expected[i]);
+            CHECK((end == std::wstring::npos ? report.substr(at) : report.substr(at, end - at)) == Utf16(expected[i]));
             at = end == std::wstring::npos ? report.size() : end + 2;
         }
-        CHECK(report == joined);
+        CHECK(report == Utf16(joined));
     }
 }
 

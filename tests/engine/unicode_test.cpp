@@ -15,7 +15,7 @@ namespace {
 std::wstring Wide(const char* ascii) { return std::wstring(ascii, ascii + strlen(ascii)); }
 std::string Units(const std::wstring& w) {
     std::string s;
-    for (wchar_t c : w) s += Hex(std::string(1, static_cast<char>(c >> 8))) + Hex(std::string(1, static_cast<char>(c & 0xFF))) + " ";
+    for (wchar_t c : Utf16(w)) s += Hex(std::string(1, static_cast<char>(c >> 8))) + Hex(std::string(1, static_cast<char>(c & 0xFF))) + " ";
     return s;
 }
 

@@ -21,30 +21,13 @@ using wht_console::Conversion;
 using wht_console::Form;
 
 namespace {
-std::wstring Here() {
-    wchar_t path[MAX_PATH];
-    GetModuleFileNameW(nullptr, path, MAX_PATH);
-    std::wstring p(path);
-    return p.substr(0, p.find_last_of(L'\\') + 1);
-}
-
-DWORD RunWht(const std::wstring& arguments) {
-    std::wstring line = L"\"" + Here() + L"..\\wht.exe\" " + arguments;
-    STARTUPINFOW si = {};
-    si.cb = sizeof si;
-    PROCESS_INFORMATION pi;
-    if (!CreateProcessW(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return 999;
-    WaitForSingleObject(pi.hProcess, INFINITE);
-    DWORD code = 999;
-    GetExitCodeProcess(pi.hProcess, &code);
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
-    return code;
+int RunWht(const std::string& arguments) {
+    return RunCommandLine("\"" + TestProgramFolder() + kWhtBesideTests + "\" " + arguments);
 }
 
 // A conversion refused (its prompt on standard error) leaves no file: "<refused>".
 const char kRefused[] = "<refused>";
-std::string ReadAll(const std::wstring& path) {
+std::string ReadAll(const std::string& path) {
     std::ifstream f(path.c_str(), std::ios::binary);
     if (!f) return kRefused;
     std::ostringstream s;
@@ -52,7 +35,7 @@ std::string ReadAll(const std::wstring& path) {
     return s.str();
 }
 
-void WriteAll(const std::wstring& path, const std::string& bytes) {
+void WriteAll(const std::string& path, const std::string& bytes) {
     std::ofstream(path.c_str(), std::ios::binary) << bytes;
 }
 
@@ -73,11 +56,11 @@ const Conversion* ByCaption(const char* caption) {
 TEST_CASE("console: every conversion gives the window's result") {
     if (!getenv("WHT_CONSOLE")) return;
     const std::vector<std::string> inputs = CorpusInputs();
-    const std::wstring dir = Here() + (GetACP() == 936 ? L"console-zh\\" : L"console-en\\");
-    CreateDirectoryW(dir.c_str(), nullptr);
-    CreateDirectoryW((dir + L"out").c_str(), nullptr);
+    const std::string dir = TestProgramFolder() + (GetACP() == 936 ? "console-zh" : "console-en") + kPathSeparator;
+    MakeFolder(dir);
+    MakeFolder(dir + "out");
     // What the window's box can hold ends at a zero byte.
-    for (size_t i = 0; i < inputs.size(); ++i) WriteAll(dir + std::to_wstring(i), BytesOf(MakeText(inputs[i]).c_str()));
+    for (size_t i = 0; i < inputs.size(); ++i) WriteAll(dir + std::to_string(i), BytesOf(MakeText(inputs[i]).c_str()));
     int compared = 0;
     for (const RoutineEntry& e : Routines()) {
         if (std::string(e.name) == "NonGbkPrompt") continue;
@@ -85,19 +68,19 @@ TEST_CASE("console: every conversion gives the window's result") {
         CAPTURE(caption);
         const Conversion* c = ByCaption(e.name);
         REQUIRE(c);
-        std::wstring arguments = std::wstring(c->name, c->name + strlen(c->name)) + L" -o \"" + dir + L"out\"";
-        if (c->reads == Form::kText) arguments += L" --in gbk";
-        if (c->writes == Form::kText) arguments += e.unitsOut ? L" --out utf-16le" : L" --out gbk";
-        if (std::string(c->name) == "fix-mojibake") arguments += L" --all";  // the window's report
+        std::string arguments = std::string(c->name) + " -o \"" + dir + "out\"";
+        if (c->reads == Form::kText) arguments += " --in gbk";
+        if (c->writes == Form::kText) arguments += e.unitsOut ? " --out utf-16le" : " --out gbk";
+        if (std::string(c->name) == "fix-mojibake") arguments += " --all";  // the window's report
         std::vector<size_t> taken;
         for (size_t i = 0; i < inputs.size(); ++i) {
             if (UsesScriptEngine(e) && i % kScriptEngineStride != 0) continue;
             // Text conversions read what the box would hold; bytes are taken as they come.
             if (c->reads == Form::kText && !BoxKeeps(inputs[i])) continue;
             taken.push_back(i);
-            arguments += L" \"" + dir + std::to_wstring(i) + L"\"";
+            arguments += " \"" + dir + std::to_string(i) + "\"";
         }
-        for (size_t i : taken) DeleteFileW((dir + L"out\\" + std::to_wstring(i)).c_str());
+        for (size_t i : taken) RemoveFile(dir + "out" + kPathSeparator + std::to_string(i));
         RunWht(arguments);
         int differences = 0;
         for (size_t i : taken) {
@@ -126,7 +109,7 @@ TEST_CASE("console: every conversion gives the window's result") {
                 expected = kRefused;
             // A digest is a line.
             if (c->slicing == wht_console::Slicing::kDigest && expected != kRefused) expected += "\n";
-            std::string got = ReadAll(dir + L"out\\" + std::to_wstring(i));
+            std::string got = ReadAll(dir + "out" + kPathSeparator + std::to_string(i));
             // The window shows a byte result up to its first zero byte; a file has them all.
             bool same = c->writes != Form::kText && !e.unitsOut
                             ? got.compare(0, expected.size(), expected) == 0 &&

@@ -70,3 +70,43 @@ std::string Hex(const std::string& bytes) {
     }
     return out;
 }
+
+const char kPathSeparator[] = "\\";
+const char kWhtBesideTests[] = "..\\wht.exe";
+
+namespace {
+std::wstring WidePath(const std::string& utf8) {
+    int n = MultiByteToWideChar(CP_UTF8, 0, utf8.c_str(), -1, nullptr, 0);
+    std::wstring w(n > 0 ? n - 1 : 0, L'\0');
+    if (n > 1) MultiByteToWideChar(CP_UTF8, 0, utf8.c_str(), -1, &w[0], n);
+    return w;
+}
+}  // namespace
+
+std::string TestProgramFolder() {
+    wchar_t path[MAX_PATH];
+    DWORD n = GetModuleFileNameW(nullptr, path, MAX_PATH);
+    std::wstring p(path, n);
+    p = p.substr(0, p.find_last_of(L'\\') + 1);
+    int m = WideCharToMultiByte(CP_UTF8, 0, p.c_str(), -1, nullptr, 0, nullptr, nullptr);
+    std::string utf8(m > 0 ? m - 1 : 0, '\0');
+    if (m > 1) WideCharToMultiByte(CP_UTF8, 0, p.c_str(), -1, &utf8[0], m, nullptr, nullptr);
+    return utf8;
+}
+
+int RunCommandLine(const std::string& commandLine) {
+    std::wstring line = WidePath(commandLine);
+    STARTUPINFOW si = {};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi;
+    if (!CreateProcessW(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return 999;
+    WaitForSingleObject(pi.hProcess, INFINITE);
+    DWORD code = 999;
+    GetExitCodeProcess(pi.hProcess, &code);
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+    return static_cast<int>(code);
+}
+
+void MakeFolder(const std::string& path) { CreateDirectoryW(WidePath(path).c_str(), nullptr); }
+void RemoveFile(const std::string& path) { DeleteFileW(WidePath(path).c_str()); }

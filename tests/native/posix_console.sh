@@ -1,0 +1,20 @@
+#!/usr/bin/env bash
+# What the POSIX system layer adds to the contract: a read-only target refused (root too), a
+# replaced file's permissions kept, no temporary file left, a closed pipe ending wht as SIGPIPE.
+set -u
+wht=$(readlink -f "${1:?usage: posix_console.sh WHT}")
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+cd "$work"
+failed=0
+check() { if [ "$2" != "$3" ]; then echo "FAILED: $1: got '$2', expected '$3'"; failed=1; fi; }
+printf old > ro.txt && chmod 444 ro.txt
+printf abc | "$wht" base64-encode -o ro.txt 2>/dev/null
+check "read-only target" "$?:$(cat ro.txt)" "1:old"
+printf old > kept.txt && chmod 640 kept.txt
+printf abc | "$wht" base64-encode -o kept.txt
+check "permissions kept" "$(stat -c %a kept.txt):$(cat kept.txt)" "640:YWJj"
+head -c 50000000 /dev/zero | "$wht" base64-encode | head -c 1 >/dev/null
+check "closed pipe" "${PIPESTATUS[1]}" 141
+check "no temporary file" "$(ls | grep -c wht-)" 0
+exit $failed
