@@ -184,6 +184,15 @@ void Output::CheckTarget() {
 
 void Output::Open() {
     CheckTarget();
+    // A device or a pipe (/dev/null, /dev/stdout, a named pipe) is written as it is: a file
+    // renamed over it would take its place.
+    struct stat target;
+    if (stat(target_.c_str(), &target) == 0 && !S_ISREG(target.st_mode)) {
+        int fd = open(target_.c_str(), O_WRONLY | O_CLOEXEC);
+        if (fd < 0) throw FileError("没能写入 " + target_ + "：" + SystemReason(errno));
+        handle_ = fd;
+        return;
+    }
     // Beside the target, so that the rename stays on one file system and never copies.
     temporary_ = target_ + ".wht-" + std::to_string(getpid()) + ".tmp";
     int fd = open(temporary_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
@@ -232,9 +241,9 @@ void Output::Commit() {
     if (handle_ == -1) Open();  // an empty result is an empty file
     int fd = static_cast<int>(handle_);
     handle_ = -1;
-    if (close(fd) != 0 || rename(temporary_.c_str(), target_.c_str()) != 0) {
+    if (close(fd) != 0 || (!temporary_.empty() && rename(temporary_.c_str(), target_.c_str()) != 0)) {
         int e = errno;
-        unlink(temporary_.c_str());
+        if (!temporary_.empty()) unlink(temporary_.c_str());
         throw FileError("没能写入 " + target_ + "：" + SystemReason(e));
     }
     committed_ = true;

@@ -16,5 +16,7 @@ printf abc | "$wht" base64-encode -o kept.txt
 check "permissions kept" "$(stat -c %a kept.txt):$(cat kept.txt)" "640:YWJj"
 head -c 50000000 /dev/zero | "$wht" base64-encode | head -c 1 >/dev/null
 check "closed pipe" "${PIPESTATUS[1]}" 141
+printf abc | "$wht" base64-encode -o /dev/null
+check "a device written, not replaced" "$?:$(stat -c %F /dev/null)" "0:character special file"
 check "no temporary file" "$(ls | grep -c wht-)" 0
 exit $failed
