@@ -207,6 +207,16 @@ void Output::CheckTarget() {
 
 void Output::Open() {
     CheckTarget();
+    // A device (NUL, CON, a named pipe) is written as it is: there is no file to replace.
+    HANDLE device = CreateFileW(Widen(target_).c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                OPEN_EXISTING, 0, nullptr);
+    if (device != INVALID_HANDLE_VALUE) {
+        if (GetFileType(device) != FILE_TYPE_DISK) {
+            handle_ = reinterpret_cast<intptr_t>(device);
+            return;
+        }
+        CloseHandle(device);
+    }
     // Beside the target, so that the rename stays on one volume and never copies.
     temporary_ = target_ + ".wht-" + std::to_string(GetCurrentProcessId()) + ".tmp";
     HANDLE h = CreateFileW(Widen(temporary_).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN,
@@ -256,6 +266,10 @@ void Output::Commit() {
     // batch of small files is what this program is for.
     CloseHandle(H(handle_));
     handle_ = -1;
+    if (temporary_.empty()) {  // a device, written as it is
+        committed_ = true;
+        return;
+    }
     if (!MoveFileExW(Widen(temporary_).c_str(), Widen(target_).c_str(), MOVEFILE_REPLACE_EXISTING)) {
         DWORD e = GetLastError();
         DeleteFileW(Widen(temporary_).c_str());

@@ -88,6 +88,7 @@ empty upper-case                |            | wht upper-case                   
 one name twice                  |            | wht base64-encode a/x.txt b/x.txt -o out/; s=$?; ls out; exit $s | 2 | | 结果都会叫
 onto its own input              |            | wht gbk-to-utf8 same.txt -o same.txt && cat same.txt | 0 | 中文\r\n |
 dash is standard output         | x          | wht base64-encode -o -           | 0 | eA== |
+a pipe named by -o stays a pipe  | x          | mkfifo p && { timeout 20 cat p > fromfifo & } && wht base64-encode -o p; s=$?; wait; cat fromfifo; exit $s | 0 | eA== |
 unknown name                    |            | wht no-such-thing                | 2 | | 没有名叫
 # Lines other tools read; text results exactly their bytes.
 one digest                      | hello      | wht md5                          | 0 | 5d41402abc4b2a76b9719d911017c592\n |
