@@ -46,14 +46,9 @@ StepResult Prompt(ByteSetVar prompt) {
     return r;
 }
 
-bool HasZeroUnit(const ByteSetVar& units) { return UnitsBeforeZero(units) < ByteSetLength(units) / 2; }
-
-// The window's GBK items read the box as GBK text and refuse a character GBK lacks.
+// The window's GBK items read the box as GBK text and refuse a character GBK lacks. (A zero
+// character never gets here: the runner refuses it for every text input.)
 bool GbkText(const ByteSetVar& units, int64_t placesBefore, TextVar* text, StepResult* refusal) {
-    if (HasZeroUnit(units)) {
-        *refusal = Prompt(GbkToUnits(kZeroUnitPrompt));
-        return false;
-    }
     ByteSetVar prompt = NonGbkPrompt(units, placesBefore);
     if (!prompt.empty()) {
         *refusal = Prompt(std::move(prompt));
