@@ -191,7 +191,8 @@ size_t Input::Read(uint8_t* buffer, size_t n) {
     return total;
 }
 
-Output::Output(const std::string& target) : target_(target) {
+Output::Output(const std::string& target)
+    : target_(target), gather_(kGather, [this](const uint8_t* bytes, size_t n) { WriteNow(bytes, n); }) {
     if (target.empty()) {
         HANDLE h = GetStdHandle(STD_OUTPUT_HANDLE);
         handle_ = reinterpret_cast<intptr_t>(h);
@@ -229,28 +230,29 @@ void Output::Open() {
 }
 
 Output::~Output() {
+    gather_.Stop();
     if (target_.empty() || committed_) return;
     if (handle_ != -1) CloseHandle(H(handle_));
     if (!temporary_.empty()) DeleteFileW(Widen(temporary_).c_str());
 }
 
-void Output::Flush() {
-    if (pending_.empty()) return;
-    if (!target_.empty() && handle_ == -1) Open();
-    WriteHandle(H(handle_), pending_.data(), pending_.size(), target_.empty() ? "标准输出" : " " + target_);
-    pending_.clear();
+void Output::WriteNow(const uint8_t* bytes, size_t n) {
+    WriteHandle(H(handle_), bytes, n, target_.empty() ? "标准输出" : " " + target_);
 }
 
+// The file is made before the first byte goes to the writing thread.
 void Output::Write(const uint8_t* bytes, size_t n) {
     if (n == 0) return;
-    if (pending_.size() + n > kGather) Flush();
-    if (n >= kGather) {
-        if (!target_.empty() && handle_ == -1) Open();
-        WriteHandle(H(handle_), bytes, n, target_.empty() ? "标准输出" : " " + target_);
-        return;
-    }
-    pending_.insert(pending_.end(), bytes, bytes + n);
+    OpenOnce();
+    gather_.Put(bytes, n);
 }
+
+uint8_t* Output::Room(size_t n) {
+    OpenOnce();
+    return gather_.Room(n);
+}
+
+void Output::Used(size_t n) { gather_.Used(n); }
 
 void Output::WriteUnits(const uint8_t* units, size_t count) {
     std::vector<wchar_t> wide(count);
@@ -259,7 +261,8 @@ void Output::WriteUnits(const uint8_t* units, size_t count) {
 }
 
 void Output::Commit() {
-    Flush();
+    gather_.Flush();
+    gather_.Stop();
     if (target_.empty()) return;
     if (handle_ == -1) Open();  // an empty result is an empty file
     // No flush to the disk here: under Wine it costs tens of milliseconds a file, and a

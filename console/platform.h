@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "console/write_behind.h"
+
 namespace wht_console {
 
 // A failure to read or write, with its message (UTF-8) ready for standard error.
@@ -34,10 +36,20 @@ class ByteSink {
 public:
     virtual ~ByteSink() {}
     virtual void Write(const uint8_t* bytes, size_t n) = 0;
+    // Room for n bytes that a conversion writes its result into, then Used says how many
+    // it wrote: a sink with a buffer of its own saves a copy of every piece.
+    virtual uint8_t* Room(size_t n) {
+        if (scratch_.size() < n) scratch_.resize(n);
+        return scratch_.data();
+    }
+    virtual void Used(size_t n) { Write(scratch_.data(), n); }
     // A Windows console window takes text as UTF-16 units (WriteUnits); everything else
     // takes bytes.
     virtual bool IsConsole() const { return false; }
     virtual void WriteUnits(const uint8_t* units, size_t count) {}
+
+private:
+    std::vector<uint8_t> scratch_;
 };
 
 // Which file a name stands for, so that an output naming an input is seen for what it is
@@ -79,6 +91,8 @@ public:
 
     bool IsConsole() const override { return console_; }
     void Write(const uint8_t* bytes, size_t n) override;
+    uint8_t* Room(size_t n) override;
+    void Used(size_t n) override;
     void WriteUnits(const uint8_t* units, size_t count) override;
     // Throws FileError now when the target cannot be replaced (a read-only file, a folder,
     // a folder that does not exist), before any input is read.
@@ -88,13 +102,17 @@ public:
 
 private:
     void Open();
-    void Flush();
+    void OpenOnce() {
+        if (!target_.empty() && handle_ == -1) Open();
+    }
+    void WriteNow(const uint8_t* bytes, size_t n);
     std::string target_, temporary_;
     intptr_t handle_ = -1;
     bool console_ = false;
     bool committed_ = false;
-    // Small writes are gathered here: one system call for many pieces of a result.
-    std::vector<uint8_t> pending_;
+    // Small writes are gathered here: one system call for many pieces of a result, made
+    // while the next pieces are converted.
+    WriteBehind gather_;
 };
 
 // Set by Ctrl+C; every loop checks it and gives up, leaving no partial output.

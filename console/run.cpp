@@ -10,6 +10,7 @@
 #include "console/slicing.h"
 #include "engine/codepage.h"
 #include "engine/gbk_runs.h"
+#include "engine/gbk_to_utf8.h"
 #include "engine/progress.h"
 #include "engine/service_failure.h"
 #include "runtime/library.h"
@@ -25,6 +26,8 @@ const size_t kPiece = 16 << 10;
 const size_t kRead = 1 << 20;
 // A byte set counts its length in 32 bits.
 const size_t kMostBytes = 0x7FFFFFF0u;
+// Below this many bytes GBK goes to UTF-8 in two steps, without the one-pass table.
+const size_t kTableWorthIt = 4 << 10;
 // Results are encoded for their output this many units at a time, so that a result of any
 // size (a report of gigabytes) is written whole.
 const size_t kOutUnits = 8 << 20;
@@ -180,6 +183,10 @@ public:
             if (!r.prompt.empty()) throw ConversionRefused{UnitsMessage(r.prompt)};
             return Write(r);
         }
+        if (c_.reads == Form::kGbk && c_.step == UnitsAsTheyAre && c_.writes == Form::kUtf8 && WriteGbkAsUtf8(p, n)) {
+            bytesIn_ += n;
+            return;
+        }
         ByteSetVar in;
         if (c_.reads == Form::kBytes) {
             in = CopyBytes(p, n);
@@ -209,6 +216,7 @@ public:
         // GBK text: written as it is where GBK is asked for, and ASCII is the same in UTF-8.
         if (target_ == TextEncoding::kGbk || (target_ == TextEncoding::kUtf8 && IsAscii(d.data(), d.size())))
             return output_.Write(d.data(), d.size());
+        if (target_ == TextEncoding::kUtf8 && WriteGbkAsUtf8(d.data(), d.size())) return;
         const uint8_t* p = d.data();
         for (size_t left = d.size(); left > 0;) {
             size_t n = GbkSliceEnd(p, left);
@@ -221,6 +229,17 @@ public:
     }
 
 private:
+    // GBK bytes written as UTF-8 in one pass, into the output's own buffer; false when the
+    // system's code page cannot be read that way.
+    bool WriteGbkAsUtf8(const uint8_t* p, size_t n) {
+        // The table is asked of the system once, which costs more than a short text.
+        if (n < kTableWorthIt) return false;
+        int64_t m = GbkBytesToUtf8(p, n, output_.Room(GbkToUtf8Room(n)));
+        if (m < 0) return false;
+        output_.Used(static_cast<size_t>(m));
+        return true;
+    }
+
     ByteSetVar Decode(const uint8_t* p, size_t n, bool last) {
         ByteSetVar units;
         if (encoding_ == TextEncoding::kAuto) {

@@ -449,20 +449,24 @@ bool GbkKeepsBytes(const uint8_t* p, size_t n, int64_t* characters) {
     const uint8_t* kept = table.kept.data();
     int64_t pairs = 0;
     for (size_t k = 0; k < n;) {
-        // ASCII runs eight bytes at a time; a zero byte ends a text, so it is not kept.
-        if (n - k >= 8) {
-            uint64_t w;
-            memcpy(&w, p + k, 8);
-            if (!(w & 0x8080808080808080ull) && !((w - 0x0101010101010101ull) & ~w & 0x8080808080808080ull)) {
-                k += 8;
-                continue;
-            }
-        }
         uint8_t b = p[k];
-        if (b == 0) return false;
         if (b < 0x80) {
-            ++k;
-        } else if (b >= 0x81 && b <= 0xFE && k + 1 < n && kept[b << 8 | p[k + 1]]) {
+            // A zero byte ends a text, so it is not kept.
+            if (b == 0) return false;
+            // ASCII runs eight bytes at a time, as far as they go: most text is mostly ASCII.
+            if (n - k >= 8) {
+                uint64_t w;
+                memcpy(&w, p + k, 8);
+                uint64_t high = w & 0x8080808080808080ull;
+                // The lowest byte flagged here is the first zero byte (those above it may not be).
+                uint64_t zero = (w - 0x0101010101010101ull) & ~w & 0x8080808080808080ull;
+                int ascii = high ? __builtin_ctzll(high) >> 3 : 8;
+                if (zero && (__builtin_ctzll(zero) >> 3) < ascii) return false;
+                k += ascii;
+            } else {
+                ++k;
+            }
+        } else if (k + 1 < n && kept[b << 8 | p[k + 1]]) {  // set only where b is a lead byte
             k += 2;
             ++pairs;
         } else if (kept[65536 + b]) {

@@ -17,7 +17,10 @@ namespace wht_console {
 std::atomic<bool> stopRequested(false);
 
 namespace {
-const size_t kGather = 16 << 20;
+// Buffers of 4 MB: large enough that a system call costs nothing beside its copy, small
+// enough that the writing thread starts early and the last write, which nothing
+// overlaps, is short.
+const size_t kGather = 4 << 20;
 
 std::string SystemReason(int error) {
     switch (error) {
@@ -161,8 +164,13 @@ size_t Input::Read(uint8_t* buffer, size_t n) {
     return total;
 }
 
-Output::Output(const std::string& target) : target_(target) {
+Output::Output(const std::string& target)
+    : target_(target), gather_(kGather, [this](const uint8_t* bytes, size_t n) { WriteNow(bytes, n); }) {
     if (target.empty()) handle_ = 1;
+}
+
+void Output::WriteNow(const uint8_t* bytes, size_t n) {
+    WriteAll(static_cast<int>(handle_), bytes, n, target_.empty() ? "标准输出" : " " + target_, target_.empty());
 }
 
 // A read-only file or a folder is refused, as on Windows; so is a folder that does not
@@ -208,35 +216,32 @@ void Output::Open() {
 }
 
 Output::~Output() {
+    gather_.Stop();
     if (target_.empty() || committed_) return;
     if (handle_ != -1) close(static_cast<int>(handle_));
     if (!temporary_.empty()) unlink(temporary_.c_str());
 }
 
-void Output::Flush() {
-    if (pending_.empty()) return;
-    if (!target_.empty() && handle_ == -1) Open();
-    WriteAll(static_cast<int>(handle_), pending_.data(), pending_.size(), target_.empty() ? "标准输出" : " " + target_,
-             target_.empty());
-    pending_.clear();
-}
-
+// The file is made before the first byte goes to the writing thread.
 void Output::Write(const uint8_t* bytes, size_t n) {
     if (n == 0) return;
-    if (pending_.size() + n > kGather) Flush();
-    if (n >= kGather) {
-        if (!target_.empty() && handle_ == -1) Open();
-        WriteAll(static_cast<int>(handle_), bytes, n, target_.empty() ? "标准输出" : " " + target_, target_.empty());
-        return;
-    }
-    pending_.insert(pending_.end(), bytes, bytes + n);
+    OpenOnce();
+    gather_.Put(bytes, n);
 }
+
+uint8_t* Output::Room(size_t n) {
+    OpenOnce();
+    return gather_.Room(n);
+}
+
+void Output::Used(size_t n) { gather_.Used(n); }
 
 // A terminal here takes UTF-8 like any other output; units only come for a Windows console.
 void Output::WriteUnits(const uint8_t* units, size_t count) {}
 
 void Output::Commit() {
-    Flush();
+    gather_.Flush();
+    gather_.Stop();
     if (target_.empty()) return;
     if (handle_ == -1) Open();  // an empty result is an empty file
     int fd = static_cast<int>(handle_);

@@ -5,6 +5,7 @@
 
 #include "engine/big5.h"
 #include "engine/codepage.h"
+#include "engine/gbk_to_utf8.h"
 #include "runtime/command_args.h"
 #include "runtime/library.h"
 #include "test_support.h"
@@ -299,4 +300,23 @@ TEST_CASE("codepage: the GBK sequences the box keeps, as the box itself keeps th
     }
     CHECK(differences == 0);
     CHECK(kept > 21000);
+}
+
+// The one-pass table against the system's two calls: every two-byte sequence between ASCII
+// (so that a byte read alone shows), and GBK-looking text of every kind of byte.
+TEST_CASE("codepage: GBK to UTF-8 in one pass gives what the two calls give") {
+    std::string framed;
+    for (uint32_t s = 0x8000; s <= 0xFFFF; ++s) framed += std::string{'a', char(s >> 8), char(s & 0xFF)};
+    std::string cases[] = {framed, framed + "\x81", MixedBytes(), Raw("\xB0\xA1\0\xFF\x80\x81\x7F\xFE"), "\xC4"};
+    for (const std::string& bytes : cases) {
+        std::string room(GbkToUtf8Room(bytes.size()), '\0');
+        int64_t m = GbkBytesToUtf8(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(),
+                                   reinterpret_cast<uint8_t*>(&room[0]));
+        REQUIRE(m >= 0);
+        std::wstring units = WholeToUnits(936, bytes);
+        std::string twoCalls(3 * units.size() + 1, '\0');
+        twoCalls.resize(WideCharToMultiByte(65001, 0, units.data(), static_cast<int>(units.size()), &twoCalls[0],
+                                            static_cast<int>(twoCalls.size()), nullptr, nullptr));
+        CHECK(room.substr(0, static_cast<size_t>(m)) == twoCalls);
+    }
 }

@@ -1,8 +1,11 @@
 // Code pages and text files: GBK, UTF-8, UTF-16 and BIG5 in every direction on any bytes.
 #include "engine/big5.h"
 #include "engine/codepage.h"
+#include "engine/gbk_to_utf8.h"
 #include "engine/text_file.h"
 #include "fuzz_support.h"
+
+#include <vector>
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t n) {
     FuzzRun run;
@@ -38,6 +41,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t n) {
         if (asked == TextEncoding::kAuto && (found == TextEncoding::kUtf8 || found == TextEncoding::kUtf8Bom) && !read.empty())
             FUZZ_CHECK(S(EncodeText(read, found)) == std::string(reinterpret_cast<const char*>(data), n));
     }
+    // Any bytes in one pass, zero bytes too, as the two calls convert them.
+    std::vector<uint8_t> room(GbkToUtf8Room(n));
+    int64_t m = GbkBytesToUtf8(data, n, room.data());
+    ByteSetVar all;
+    DecodeTextBody(data, n, TextEncoding::kGbk, &all);
+    FUZZ_CHECK(m >= 0 && std::string(room.begin(), room.begin() + m) == S(EncodeText(all, TextEncoding::kUtf8)));
     Big5ToGbk(t);
     GbkToBig5(t);
     SimplifiedToBig5(t);

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # What the POSIX system layer adds to the contract: a read-only target refused (root too), a
-# replaced file's permissions kept, no temporary file left, a closed pipe ending wht as SIGPIPE.
+# replaced file's permissions kept, no temporary file left, a closed pipe ending wht as SIGPIPE,
+# a full disk reported.
 set -u
 wht=$(readlink -f "${1:?usage: posix_console.sh WHT}")
 work=$(mktemp -d)
@@ -18,5 +19,10 @@ head -c 50000000 /dev/zero | "$wht" base64-encode | head -c 1 >/dev/null
 check "closed pipe" "${PIPESTATUS[1]}" 141
 printf abc | "$wht" base64-encode -o /dev/null
 check "a device written, not replaced" "$?:$(stat -c %F /dev/null)" "0:character special file"
+# The writing thread's failure is the program's: exit 1 with the reason, whichever buffer met it.
+for mb in 1 9; do
+  head -c ${mb}000000 /dev/zero | "$wht" base64-encode -o /dev/full 2>err
+  check "a full disk, $mb MB" "$?:$(grep -c 磁盘已满 err)" "1:1"
+done
 check "no temporary file" "$(ls | grep -c wht-)" 0
 exit $failed
