@@ -52,6 +52,15 @@ typedef StepResult (*TextStep)(const char* gbk, int64_t placesBefore);
 // The code-page items' step: the units as the runner decoded them, for it to encode.
 StepResult UnitsAsTheyAre(const ByteSetVar& units, int64_t placesBefore);
 
+// A piece converted straight into the output's buffer, sparing the step's copies: for
+// conversions that read bytes as they are (kBytes, kGbk) and whose result needs no encoding
+// for the output (bytes, UTF-8, or ASCII text). room(n): the most bytes n bytes can give;
+// write: how many it wrote, or -1 to leave the piece to the step.
+struct Direct {
+    size_t (*room)(size_t n) = nullptr;
+    int64_t (*write)(const uint8_t* in, size_t n, uint8_t* out) = nullptr;
+};
+
 struct Conversion {
     const char* name;
     const char* aliases;  // space-separated
@@ -65,6 +74,7 @@ struct Conversion {
     const char* example;
     Value value = Value::kWholeText;
     TextStep textStep = nullptr;
+    Direct direct = {};
 };
 
 const std::vector<Conversion>& Conversions();

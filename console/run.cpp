@@ -3,6 +3,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <new>
 #include <utility>
 #include <vector>
@@ -26,8 +27,6 @@ const size_t kPiece = 16 << 10;
 const size_t kRead = 1 << 20;
 // A byte set counts its length in 32 bits.
 const size_t kMostBytes = 0x7FFFFFF0u;
-// Below this many bytes GBK goes to UTF-8 in two steps, without the one-pass table.
-const size_t kTableWorthIt = 4 << 10;
 // Results are encoded for their output this many units at a time, so that a result of any
 // size (a report of gigabytes) is written whole.
 const size_t kOutUnits = 8 << 20;
@@ -183,9 +182,13 @@ public:
             if (!r.prompt.empty()) throw ConversionRefused{UnitsMessage(r.prompt)};
             return Write(r);
         }
-        if (c_.reads == Form::kGbk && c_.step == UnitsAsTheyAre && c_.writes == Form::kUtf8 && WriteGbkAsUtf8(p, n)) {
-            bytesIn_ += n;
-            return;
+        if (c_.direct.write && (c_.writes != Form::kText || target_ == TextEncoding::kGbk || target_ == TextEncoding::kUtf8)) {
+            int64_t m = c_.direct.write(p, n, output_.Room(c_.direct.room(n)));
+            if (m >= 0) {
+                output_.Used(static_cast<size_t>(m));
+                bytesIn_ += n;
+                return;
+            }
         }
         ByteSetVar in;
         if (c_.reads == Form::kBytes) {
@@ -232,8 +235,7 @@ private:
     // GBK bytes written as UTF-8 in one pass, into the output's own buffer; false when the
     // system's code page cannot be read that way.
     bool WriteGbkAsUtf8(const uint8_t* p, size_t n) {
-        // The table is asked of the system once, which costs more than a short text.
-        if (n < kTableWorthIt) return false;
+        if (n < kGbkTableWorthIt) return false;
         int64_t m = GbkBytesToUtf8(p, n, output_.Room(GbkToUtf8Room(n)));
         if (m < 0) return false;
         output_.Used(static_cast<size_t>(m));
@@ -330,6 +332,34 @@ void RunDigest(const Conversion& c, ByteSource& input, Runner& runner, ProgressL
     runner.Write(r);
 }
 
+// Input read but not yet converted. Grown without clearing: every byte is read into it
+// before it is looked at.
+class Pending {
+public:
+    uint8_t* data() { return bytes_.get(); }
+    size_t size() const { return size_; }
+    uint8_t* Room(size_t n) {
+        if (size_ + n > capacity_) {
+            size_t capacity = capacity_ * 2 > size_ + n ? capacity_ * 2 : size_ + n;
+            std::unique_ptr<uint8_t[]> bigger(new uint8_t[capacity]);
+            if (size_) memcpy(bigger.get(), bytes_.get(), size_);
+            bytes_ = std::move(bigger);
+            capacity_ = capacity;
+        }
+        return bytes_.get() + size_;
+    }
+    void Add(size_t n) { size_ += n; }
+    // The first n bytes are done with.
+    void Drop(size_t n) {
+        if (n) memmove(bytes_.get(), bytes_.get() + n, size_ - n);
+        size_ -= n;
+    }
+
+private:
+    std::unique_ptr<uint8_t[]> bytes_;
+    size_t size_ = 0, capacity_ = 0;
+};
+
 // auto on a file: the whole file is valid UTF-8 or it is GBK, as when it is converted whole,
 // so a piece far into it never contradicts the first one. One more reading, stopped at the
 // first byte that is not UTF-8. Undecided where the input cannot be read again.
@@ -380,16 +410,14 @@ void RunConversion(const Conversion& c, ByteSource& input, ByteSink& output, con
         if (c.slicing == Slicing::kWhole && input.size() > static_cast<int64_t>(HoldLimit(c))) throw std::bad_alloc();
         if (runner.undecided() && c.slicing != Slicing::kWhole && input.size() > static_cast<int64_t>(piece))
             runner.Decide(ScanEncoding(input));
-        std::vector<uint8_t> pending;
+        Pending pending;
         int64_t done = 0;
         size_t swapped = 0;
         bool started = false, atEnd = false, markChecked = false;
         const size_t reading = options.piece ? options.piece : kRead;
         while (!atEnd) {
-            size_t old = pending.size();
-            pending.resize(old + reading);
-            size_t got = input.Read(pending.data() + old, reading);
-            pending.resize(old + got);
+            size_t got = input.Read(pending.Room(reading), reading);
+            pending.Add(got);
             // Past what one conversion can hold: say so now, not after reading all of it.
             if (pending.size() > HoldLimit(c)) throw std::bad_alloc();
             progress.Bytes(done += got);
@@ -398,7 +426,7 @@ void RunConversion(const Conversion& c, ByteSource& input, ByteSink& output, con
                 if (pending.size() < 3 && !atEnd) continue;
                 markChecked = true;
                 size_t skip = runner.TakeByteOrderMark(pending.data(), pending.size());
-                pending.erase(pending.begin(), pending.begin() + skip);
+                pending.Drop(skip);
                 runner.skipped = skip;
             }
             if (runner.bigEndian()) {
@@ -424,7 +452,7 @@ void RunConversion(const Conversion& c, ByteSource& input, ByteSink& output, con
                 started = true;
                 if (last) break;
             }
-            pending.erase(pending.begin(), pending.begin() + at);
+            pending.Drop(at);
             swapped -= swapped < at ? swapped : at;
         }
     }

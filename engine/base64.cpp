@@ -150,47 +150,86 @@ int32_t DecodeGroupSlowly(const AlphabetLookup& lookup, const uint8_t* in, int32
 }
 }  // namespace
 
-TextVar Base64Encode(const ByteSetVar& bytes) {
-    int32_t length = ByteSetLength(bytes);
-    if (length == 0) return TextVar();
-    // Two characters for each 12 bits: one look-up per half of a group.
-    // Each entry is the two characters in the order they are written (x86 is little-endian).
-    uint16_t pairs[4096];
-    for (int32_t v = 0; v < 4096; ++v)
-        pairs[v] = static_cast<uint16_t>(static_cast<uint8_t>(kAlphabet[v >> 6]) | static_cast<uint8_t>(kAlphabet[v & 63]) << 8);
-    int32_t whole = length / 3;
-    int32_t groups = (length + 2) / 3;
-    const uint8_t* in = bytes.data();
-    TextVar out = TextToFill(int64_t(4) * groups);
-    uint8_t* w = reinterpret_cast<uint8_t*>(out.get());
-    for (int32_t g = 0; g < whole;) {
-        int32_t blockEnd = whole - g > kProgressBlock / 3 ? g + kProgressBlock / 3 : whole;
-        // Two groups at a time from one eight-byte read, while eight bytes remain to read.
-        for (; g + 1 < blockEnd && 3 * g + 8 <= length; g += 2) {
-            uint64_t v;
-            memcpy(&v, in + 3 * g, 8);
-            v = __builtin_bswap64(v);
-            uint64_t chars = uint64_t(pairs[(v >> 52) & 4095]) | uint64_t(pairs[(v >> 40) & 4095]) << 16 |
-                             uint64_t(pairs[(v >> 28) & 4095]) << 32 | uint64_t(pairs[(v >> 16) & 4095]) << 48;
-            memcpy(w + 4 * g, &chars, 8);
-        }
-        for (; g < blockEnd; ++g) {
-            const uint8_t* b = in + 3 * g;
-            uint32_t v = static_cast<uint32_t>(b[0]) << 16 | b[1] << 8 | b[2];
-            memcpy(w + 4 * g, &pairs[v >> 12], 2);
-            memcpy(w + 4 * g + 2, &pairs[v & 4095], 2);
-        }
-        ReportProgress(3 * g, length);
+namespace {
+// Two characters for each 12 bits: one look-up per half of a group. Each entry is the two
+// characters in the order they are written (x86 is little-endian).
+struct CharacterPairs {
+    uint16_t of[4096];
+    uint8_t pad;
+    CharacterPairs() : pad(static_cast<uint8_t>(CharCode(kPadding))) {
+        for (int32_t v = 0; v < 4096; ++v)
+            of[v] = static_cast<uint16_t>(static_cast<uint8_t>(kAlphabet[v >> 6]) | static_cast<uint8_t>(kAlphabet[v & 63]) << 8);
     }
-    int32_t rest = length % 3;
+};
+
+// Sixteen characters from twelve bytes at a time by byte shuffles (after W. Mula's method):
+// each 24-bit group is spread over four bytes, two multiplies put each 6-bit place in a byte
+// of its own, and the place's range (A-Z, a-z, 0-9, + or /) looks up what to add to it.
+// Encodes from byte `at` while a 16-byte read stays within n. Returns where it stopped.
+__attribute__((target("ssse3"), force_align_arg_pointer))
+size_t EncodeBy12(const uint8_t* in, size_t n, uint8_t* out, size_t at) {
+    const __m128i spread = _mm_setr_epi8(1, 0, 2, 1, 4, 3, 5, 4, 7, 6, 8, 7, 10, 9, 11, 10);
+    const __m128i shifts = _mm_setr_epi8(71, -4, -4, -4, -4, -4, -4, -4, -4, -4, -4, -19, -16, 65, 0, 0);
+    for (; at + 16 <= n; at += 12, out += 16) {
+        __m128i v = _mm_shuffle_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(in + at)), spread);
+        __m128i first = _mm_mulhi_epu16(_mm_and_si128(v, _mm_set1_epi32(0x0FC0FC00)), _mm_set1_epi32(0x04000040));
+        __m128i second = _mm_mullo_epi16(_mm_and_si128(v, _mm_set1_epi32(0x003F03F0)), _mm_set1_epi32(0x01000010));
+        __m128i places = _mm_or_si128(first, second);
+        // 13 for A-Z, 0 for a-z, 1..10 for 0-9 (all read the same entry), 11 for +, 12 for /.
+        __m128i range = _mm_subs_epu8(places, _mm_set1_epi8(51));
+        range = _mm_or_si128(range, _mm_and_si128(_mm_cmpgt_epi8(_mm_set1_epi8(26), places), _mm_set1_epi8(13)));
+        __m128i chars = _mm_add_epi8(places, _mm_shuffle_epi8(shifts, range));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out), chars);
+    }
+    return at;
+}
+}  // namespace
+
+size_t Base64EncodeTo(const uint8_t* in, size_t length, uint8_t* w) {
+    static const CharacterPairs table;
+    static const bool bySixteen = HasSsse3();
+    const uint16_t* pairs = table.of;
+    size_t whole = length / 3, groups = (length + 2) / 3;
+    size_t g = bySixteen ? EncodeBy12(in, length, w, 0) / 3 : 0;
+    // Two groups at a time from one eight-byte read, while eight bytes remain to read.
+    for (; g + 1 < whole && 3 * g + 8 <= length; g += 2) {
+        uint64_t v;
+        memcpy(&v, in + 3 * g, 8);
+        v = __builtin_bswap64(v);
+        uint64_t chars = uint64_t(pairs[(v >> 52) & 4095]) | uint64_t(pairs[(v >> 40) & 4095]) << 16 |
+                         uint64_t(pairs[(v >> 28) & 4095]) << 32 | uint64_t(pairs[(v >> 16) & 4095]) << 48;
+        memcpy(w + 4 * g, &chars, 8);
+    }
+    for (; g < whole; ++g) {
+        const uint8_t* b = in + 3 * g;
+        uint32_t v = static_cast<uint32_t>(b[0]) << 16 | b[1] << 8 | b[2];
+        memcpy(w + 4 * g, &pairs[v >> 12], 2);
+        memcpy(w + 4 * g + 2, &pairs[v & 4095], 2);
+    }
+    size_t rest = length % 3;
     if (rest > 0) {
         // Past the end the input reads as the zero bytes it is padded with.
         uint32_t v = static_cast<uint32_t>(in[3 * whole]) << 16 | (rest == 2 ? in[3 * whole + 1] << 8 : 0);
         memcpy(w + 4 * whole, &pairs[v >> 12], 2);
         memcpy(w + 4 * whole + 2, &pairs[v & 4095], 2);
-        uint8_t pad = static_cast<uint8_t>(CharCode(kPadding));
-        if (rest == 1) w[4 * groups - 2] = pad;
-        w[4 * groups - 1] = pad;
+        if (rest == 1) w[4 * groups - 2] = table.pad;
+        w[4 * groups - 1] = table.pad;
+    }
+    return 4 * groups;
+}
+
+TextVar Base64Encode(const ByteSetVar& bytes) {
+    int32_t length = ByteSetLength(bytes);
+    if (length == 0) return TextVar();
+    const uint8_t* in = bytes.data();
+    TextVar out = TextToFill(int64_t(4) * ((length + 2) / 3));
+    uint8_t* w = reinterpret_cast<uint8_t*>(out.get());
+    // Blocks of whole groups, each followed by a progress report.
+    const int32_t block = kProgressBlock / 3 * 3;
+    for (int32_t at = 0; at < length; at += block) {
+        int32_t n = length - at > block ? block : length - at;
+        Base64EncodeTo(in + at, static_cast<size_t>(n), w + at / 3 * 4);
+        ReportProgress(at + n, length);
     }
     return out;
 }

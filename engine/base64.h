@@ -4,6 +4,8 @@
 
 // Standard padded BASE64 of the bytes, without line breaks; empty for no bytes.
 TextVar Base64Encode(const ByteSetVar& bytes);
+// The same characters for n bytes written at out: 4 * ((n + 2) / 3) of them, their count.
+size_t Base64EncodeTo(const uint8_t* in, size_t n, uint8_t* out);
 
 // Decodes BASE64 text. Spaces (ASCII and full-width) and CR LF pairs are ignored; it never
 // fails, and reports its progress while a long text is decoded.

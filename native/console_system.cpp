@@ -17,10 +17,11 @@ namespace wht_console {
 std::atomic<bool> stopRequested(false);
 
 namespace {
-// Buffers of 4 MB: large enough that a system call costs nothing beside its copy, small
-// enough that the writing thread starts early and the last write, which nothing
-// overlaps, is short.
-const size_t kGather = 4 << 20;
+// Buffers of a megabyte: large enough that a system call costs nothing beside its copy,
+// small enough that the writing thread starts early, the last write (which nothing
+// overlaps) is short, and the system copies from a buffer still in the processor's cache
+// (4 MB were measurably slower).
+const size_t kGather = 1 << 20;
 
 std::string SystemReason(int error) {
     switch (error) {
