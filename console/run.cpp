@@ -8,6 +8,7 @@
 #include <utility>
 #include <vector>
 
+#include "console/read_ahead.h"
 #include "console/slicing.h"
 #include "engine/codepage.h"
 #include "engine/gbk_runs.h"
@@ -25,6 +26,8 @@ namespace {
 const size_t kPiece = 16 << 10;
 // Input is read a megabyte at a time and handed on in pieces.
 const size_t kRead = 1 << 20;
+// Files from this size on are read by a thread of their own while they are digested.
+const size_t kReadAheadFrom = 4 << 20;
 // A byte set counts its length in 32 bits.
 const size_t kMostBytes = 0x7FFFFFF0u;
 // Results are encoded for their output this many units at a time, so that a result of any
@@ -319,11 +322,22 @@ private:
 
 void RunDigest(const Conversion& c, ByteSource& input, Runner& runner, ProgressLine& progress) {
     DigestStream digest(c.digest);
-    static std::vector<uint8_t> buffer(kRead);
     int64_t done = 0;
-    for (size_t n; (n = input.Read(buffer.data(), buffer.size())) > 0;) {
-        digest.Add(buffer.data(), n);
-        progress.Bytes(done += n);
+    if (input.size() > static_cast<int64_t>(kReadAheadFrom)) {
+        // A file: the next megabyte is read while this one is digested.
+        ReadAhead ahead(input, kRead);
+        size_t n;
+        for (const uint8_t* p; (p = ahead.Next(&n)) != nullptr;) {
+            digest.Add(p, n);
+            progress.Bytes(done += n);
+        }
+    } else {
+        // Not cleared: a short input touches only the pages it is read into.
+        std::unique_ptr<uint8_t[]> buffer(new uint8_t[kRead]);
+        for (size_t n; (n = input.Read(buffer.get(), kRead)) > 0;) {
+            digest.Add(buffer.get(), n);
+            progress.Bytes(done += n);
+        }
     }
     TextVar text = digest.Text();
     StepResult r;

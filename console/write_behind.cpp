@@ -1,5 +1,6 @@
 #include "console/write_behind.h"
 
+#include <algorithm>
 #include <cstring>
 #include <utility>
 
@@ -60,7 +61,9 @@ void WriteBehind::HandOn() {
 
 uint8_t* WriteBehind::Room(size_t n) {
     if (used_ > 0 && used_ + n > size_) HandOn();
-    if (filling_.size() < used_ + n) filling_.resize(used_ + n > size_ ? used_ + n : size_);
+    // Grown as the result grows: a line of a digest never clears a whole buffer.
+    size_t want = used_ + n;
+    if (filling_.size() < want) filling_.resize(std::max(want, std::min(size_, 2 * filling_.size())));
     return filling_.data() + used_;
 }
 

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # What the POSIX system layer adds to the contract: a read-only target refused (root too), a
 # replaced file's permissions kept, no temporary file left, a closed pipe ending wht as SIGPIPE,
-# a full disk reported.
+# a full disk reported, a large file digested while it is read.
 set -u
 wht=$(readlink -f "${1:?usage: posix_console.sh WHT}")
 work=$(mktemp -d)
@@ -24,5 +24,10 @@ for mb in 1 9; do
   head -c ${mb}000000 /dev/zero | "$wht" base64-encode -o /dev/full 2>err
   check "a full disk, $mb MB" "$?:$(grep -c 磁盘已满 err)" "1:1"
 done
+# A file read a buffer ahead while it is digested: every buffer, in order, the short last one too.
+head -c 9000001 /dev/urandom > big.bin
+check "a file digested while it is read" "$("$wht" sha256 big.bin):$("$wht" md5 < big.bin)" \
+  "$(sha256sum < big.bin | cut -c1-64):$(md5sum < big.bin | cut -c1-32)"
+rm -f big.bin
 check "no temporary file" "$(ls | grep -c wht-)" 0
 exit $failed
