@@ -24,8 +24,9 @@ if [ -z "$out" ] && [ -d /dev/shm ] && [ "$(df -Pk /dev/shm | awk 'NR==2 {print 
   trap 'rm -rf "$out"' EXIT
 fi
 out=${out:-$work}
-where="in memory ($out, tmpfs)"
+where="in memory (tmpfs)"
 [ "$out" = "$work" ] && where="on the same disk"
+[ -n "${BENCH_CONSOLE_OUT:-}" ] && where="in $out"
 input="$work/mixed-$mb.txt"
 if [ ! -f "$input" ]; then
   python3 - "$input" "$mb" <<'PY'
