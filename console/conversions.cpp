@@ -200,7 +200,6 @@ ByteSetVar DecodeBase64Lines(const char* t) {
     return Base64Decode(kept.c_str());
 }
 
-size_t Base64Room(size_t n) { return (n + 2) / 3 * 4; }
 int64_t Base64Direct(const uint8_t* in, size_t n, uint8_t* out) { return static_cast<int64_t>(Base64EncodeTo(in, n, out)); }
 
 int64_t GbkDirect(const uint8_t* in, size_t n, uint8_t* out) { return n < kGbkTableWorthIt ? -1 : GbkBytesToUtf8(in, n, out); }
@@ -209,6 +208,8 @@ ByteSetVar Rc4Empty(const ByteSetVar& b) { return Rc4Crypt(b, ""); }
 TextVar UrlEncodeGbk(const char* t) { return UrlEncodeBytes(t, false); }
 TextVar UrlDecodeGbk(const char* t) { return UrlDecodeBytes(t, false); }
 }  // namespace
+
+const Direct kGbkAsUtf8 = {GbkToUtf8Room, GbkDirect};
 
 StepResult UnitsAsTheyAre(const ByteSetVar& units, int64_t) { return Units(ByteSetLeft(units, ByteSetLength(units))); }
 
@@ -242,7 +243,7 @@ const std::vector<Conversion>& Conversions() {
         STEP("rc4-encrypt", "rc4", "RC4加密", B, B, BytesToBytes<Rc4Empty>, kWhole, "wht rc4-encrypt plain.bin -o sealed.bin"),
         STEP("rc4-decrypt", "", "RC4解密", B, B, BytesToBytes<Rc4Empty>, kWhole, "wht rc4-decrypt sealed.bin -o plain.bin"),
         {"base64-encode", "b64 base64", "BASE64加密", B, T, BytesToText<Base64Encode>, Slicing::kTriples, kNoDigest,
-         kDefaultOut, "wht base64-encode photo.jpg -o photo.b64", Value::kWholeText, nullptr, {Base64Room, Base64Direct}},
+         kDefaultOut, "wht base64-encode photo.jpg -o photo.b64", Value::kWholeText, nullptr, {Base64Length, Base64Direct}},
         TEXTSTEP("base64-decode", "b64d unbase64", "BASE64解密", T, B, TextToBytes<DecodeBase64Lines>,
                  GbkTextToBytes<DecodeBase64Lines>, kBase64Groups, "wht base64-decode attachment.b64 -o attachment.pdf"),
         STEP("base64-encode-system", "", "BASE64编码A", B, B, BytesToBytes<Base64EncodeSystem>, kTriples,
@@ -268,7 +269,7 @@ const std::vector<Conversion>& Conversions() {
         STEP("script-unescape", "unescape", "usc2一ansi", T, T, UnitsToUnits<ScriptUnescapeUnits>, kWhole,
              "echo %u4E2D%u6587 | wht script-unescape"),
         {"gbk-to-utf8", "", "GB2312一UTF8", G, U8, UnitsAsTheyAre, Slicing::kAfterLowChar, kNoDigest, kDefaultOut,
-         "wht gbk-to-utf8 in.txt -o out.txt", Value::kWholeText, nullptr, {GbkToUtf8Room, GbkDirect}},
+         "wht gbk-to-utf8 in.txt -o out.txt", Value::kWholeText, nullptr, kGbkAsUtf8},
         CODEPAGE("utf8-to-gbk", "UTF8一GB2312", U8, T, kAfterLowChar, TextEncoding::kGbk, "wht utf8-to-gbk in.txt -o out.txt"),
         CODEPAGE("gbk-to-utf16", "Ansi一Unicode", G, U16, kAfterLowChar, kDefaultOut, "wht gbk-to-utf16 in.txt -o out.txt"),
         CODEPAGE("utf16-to-gbk", "Unicode一Ansi", U16, T, kUtf16Units, TextEncoding::kGbk, "wht utf16-to-gbk in.txt -o out.txt"),

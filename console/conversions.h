@@ -60,6 +60,9 @@ struct Direct {
     size_t (*room)(size_t n) = nullptr;
     int64_t (*write)(const uint8_t* in, size_t n, uint8_t* out) = nullptr;
 };
+// GBK bytes as UTF-8 in one pass: gbk-to-utf8's, and the runner's for GBK text results
+// written as UTF-8. -1 for a text too short to be worth the table.
+extern const Direct kGbkAsUtf8;
 
 struct Conversion {
     const char* name;

@@ -12,7 +12,6 @@
 #include "console/slicing.h"
 #include "engine/codepage.h"
 #include "engine/gbk_runs.h"
-#include "engine/gbk_to_utf8.h"
 #include "engine/progress.h"
 #include "engine/service_failure.h"
 #include "runtime/library.h"
@@ -185,13 +184,10 @@ public:
             if (!r.prompt.empty()) throw ConversionRefused{UnitsMessage(r.prompt)};
             return Write(r);
         }
-        if (c_.direct.write && (c_.writes != Form::kText || target_ == TextEncoding::kGbk || target_ == TextEncoding::kUtf8)) {
-            int64_t m = c_.direct.write(p, n, output_.Room(c_.direct.room(n)));
-            if (m >= 0) {
-                output_.Used(static_cast<size_t>(m));
-                bytesIn_ += n;
-                return;
-            }
+        if (c_.direct.write && (c_.writes != Form::kText || target_ == TextEncoding::kGbk || target_ == TextEncoding::kUtf8) &&
+            WriteDirect(c_.direct, p, n)) {
+            bytesIn_ += n;
+            return;
         }
         ByteSetVar in;
         if (c_.reads == Form::kBytes) {
@@ -222,7 +218,7 @@ public:
         // GBK text: written as it is where GBK is asked for, and ASCII is the same in UTF-8.
         if (target_ == TextEncoding::kGbk || (target_ == TextEncoding::kUtf8 && IsAscii(d.data(), d.size())))
             return output_.Write(d.data(), d.size());
-        if (target_ == TextEncoding::kUtf8 && WriteGbkAsUtf8(d.data(), d.size())) return;
+        if (target_ == TextEncoding::kUtf8 && WriteDirect(kGbkAsUtf8, d.data(), d.size())) return;
         const uint8_t* p = d.data();
         for (size_t left = d.size(); left > 0;) {
             size_t n = GbkSliceEnd(p, left);
@@ -235,11 +231,10 @@ public:
     }
 
 private:
-    // GBK bytes written as UTF-8 in one pass, into the output's own buffer; false when the
-    // system's code page cannot be read that way.
-    bool WriteGbkAsUtf8(const uint8_t* p, size_t n) {
-        if (n < kGbkTableWorthIt) return false;
-        int64_t m = GbkBytesToUtf8(p, n, output_.Room(GbkToUtf8Room(n)));
+    // The bytes converted straight into the output's own buffer; false when the conversion
+    // leaves them to the two-step way.
+    bool WriteDirect(const Direct& direct, const uint8_t* p, size_t n) {
+        int64_t m = direct.write(p, n, output_.Room(direct.room(n)));
         if (m < 0) return false;
         output_.Used(static_cast<size_t>(m));
         return true;
@@ -323,21 +318,19 @@ private:
 void RunDigest(const Conversion& c, ByteSource& input, Runner& runner, ProgressLine& progress) {
     DigestStream digest(c.digest);
     int64_t done = 0;
+    auto add = [&](const uint8_t* p, size_t n) {
+        digest.Add(p, n);
+        progress.Bytes(done += n);
+    };
     if (input.size() > static_cast<int64_t>(kReadAheadFrom)) {
         // A file: the next megabyte is read while this one is digested.
         ReadAhead ahead(input, kRead);
         size_t n;
-        for (const uint8_t* p; (p = ahead.Next(&n)) != nullptr;) {
-            digest.Add(p, n);
-            progress.Bytes(done += n);
-        }
+        for (const uint8_t* p; (p = ahead.Next(&n)) != nullptr;) add(p, n);
     } else {
         // Not cleared: a short input touches only the pages it is read into.
         std::unique_ptr<uint8_t[]> buffer(new uint8_t[kRead]);
-        for (size_t n; (n = input.Read(buffer.get(), kRead)) > 0;) {
-            digest.Add(buffer.get(), n);
-            progress.Bytes(done += n);
-        }
+        for (size_t n; (n = input.Read(buffer.get(), kRead)) > 0;) add(buffer.get(), n);
     }
     TextVar text = digest.Text();
     StepResult r;

@@ -215,14 +215,14 @@ size_t Base64EncodeTo(const uint8_t* in, size_t length, uint8_t* w) {
         if (rest == 1) w[4 * groups - 2] = table.pad;
         w[4 * groups - 1] = table.pad;
     }
-    return 4 * groups;
+    return Base64Length(length);
 }
 
 TextVar Base64Encode(const ByteSetVar& bytes) {
     int32_t length = ByteSetLength(bytes);
     if (length == 0) return TextVar();
     const uint8_t* in = bytes.data();
-    TextVar out = TextToFill(int64_t(4) * ((length + 2) / 3));
+    TextVar out = TextToFill(static_cast<int64_t>(Base64Length(static_cast<size_t>(length))));
     uint8_t* w = reinterpret_cast<uint8_t*>(out.get());
     // Blocks of whole groups, each followed by a progress report.
     const int32_t block = kProgressBlock / 3 * 3;

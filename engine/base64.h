@@ -4,7 +4,9 @@
 
 // Standard padded BASE64 of the bytes, without line breaks; empty for no bytes.
 TextVar Base64Encode(const ByteSetVar& bytes);
-// The same characters for n bytes written at out: 4 * ((n + 2) / 3) of them, their count.
+// How many characters the BASE64 of n bytes has.
+inline size_t Base64Length(size_t n) { return (n + 2) / 3 * 4; }
+// The same characters for n bytes written at out: Base64Length(n) of them, their count.
 size_t Base64EncodeTo(const uint8_t* in, size_t n, uint8_t* out);
 
 // Decodes BASE64 text. Spaces (ASCII and full-width) and CR LF pairs are ignored; it never

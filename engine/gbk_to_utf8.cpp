@@ -113,22 +113,12 @@ int64_t GbkBytesToUtf8(const uint8_t* s, size_t n, uint8_t* out) {
         // A kept entry that is not a pair took its high byte alone.
         i += 1 + (e0 >> 28) + on1 * (1 + (e1 >> 28)) + on2 * (1 + (e2 >> 28)) + on3 * (1 + (e3 >> 28));
     }
+    // The last few bytes (or a short text), a character at a time.
     while (i + 1 < n) {
         uint8_t b = s[i];
         if (b < 0x80) {
-            // ASCII: eight bytes copied at once, as far as they are ASCII.
-            if (n - i >= 8) {
-                uint64_t v;
-                memcpy(&v, s + i, 8);
-                memcpy(w, &v, 8);
-                uint64_t high = v & 0x8080808080808080ull;
-                size_t k = high ? static_cast<size_t>(__builtin_ctzll(high) >> 3) : 8;
-                w += k;
-                i += k;
-            } else {
-                *w++ = b;
-                ++i;
-            }
+            *w++ = b;
+            ++i;
             continue;
         }
         uint32_t e = pairs[(b - 0x80) << 8 | s[i + 1]];
