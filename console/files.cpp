@@ -241,20 +241,6 @@ void Output::WriteNow(const uint8_t* bytes, size_t n) {
     WriteHandle(H(handle_), bytes, n, target_.empty() ? "标准输出" : " " + target_);
 }
 
-// The file is made before the first byte goes to the writing thread.
-void Output::Write(const uint8_t* bytes, size_t n) {
-    if (n == 0) return;
-    OpenOnce();
-    gather_.Put(bytes, n);
-}
-
-uint8_t* Output::Room(size_t n) {
-    OpenOnce();
-    return gather_.Room(n);
-}
-
-void Output::Used(size_t n) { gather_.Used(n); }
-
 void Output::WriteUnits(const uint8_t* units, size_t count) {
     std::vector<wchar_t> wide(count);
     for (size_t k = 0; k < count; ++k) wide[k] = static_cast<wchar_t>(units[2 * k] | units[2 * k + 1] << 8);

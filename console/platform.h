@@ -90,9 +90,17 @@ public:
     Output& operator=(const Output&) = delete;
 
     bool IsConsole() const override { return console_; }
-    void Write(const uint8_t* bytes, size_t n) override;
-    uint8_t* Room(size_t n) override;
-    void Used(size_t n) override;
+    // The file is made before the first byte goes to the writing thread.
+    void Write(const uint8_t* bytes, size_t n) override {
+        if (n == 0) return;
+        OpenOnce();
+        gather_.Put(bytes, n);
+    }
+    uint8_t* Room(size_t n) override {
+        OpenOnce();
+        return gather_.Room(n);
+    }
+    void Used(size_t n) override { gather_.Used(n); }
     void WriteUnits(const uint8_t* units, size_t count) override;
     // Throws FileError now when the target cannot be replaced (a read-only file, a folder,
     // a folder that does not exist), before any input is read.

@@ -223,20 +223,6 @@ Output::~Output() {
     if (!temporary_.empty()) unlink(temporary_.c_str());
 }
 
-// The file is made before the first byte goes to the writing thread.
-void Output::Write(const uint8_t* bytes, size_t n) {
-    if (n == 0) return;
-    OpenOnce();
-    gather_.Put(bytes, n);
-}
-
-uint8_t* Output::Room(size_t n) {
-    OpenOnce();
-    return gather_.Room(n);
-}
-
-void Output::Used(size_t n) { gather_.Used(n); }
-
 // A terminal here takes UTF-8 like any other output; units only come for a Windows console.
 void Output::WriteUnits(const uint8_t* units, size_t count) {}
 

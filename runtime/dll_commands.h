@@ -53,6 +53,8 @@ void* BindDllCommand(int entry);
 // directory and then through the system search; "#n" is ordinal n mod 65536. Returns the
 // address and stores the loaded module in *module, or returns null having freed what it loaded.
 void* BindDllFunction(const char* library, const char* function, void** module);
+// Gives back a module BindDllFunction stored (null: nothing to give back).
+void ReleaseDllModule(void* module);
 
 // Calls entry n with the Windows calling convention: the function removes its own
 // arguments and its result comes back unconverted.

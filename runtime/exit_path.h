@@ -19,3 +19,9 @@ bool ExitInProgress();
 // On another thread than the start-up thread the request goes to the start-up thread, which
 // runs the exit path; the process ends either way.
 [[noreturn]] void ExitRuntime(int exitCode);
+
+// For the host's ExitRuntime: BeginExit is false when the exit path already runs; the
+// sequence runs the exit routines, the library hooks, frees the late-bound modules, closes
+// the open files and runs the steps.
+bool BeginExit();
+void RunExitSequence();

@@ -1,6 +1,7 @@
 // Runtime initialisation (RuntimeService 6) and the state it leaves for the rest of the runtime.
 #pragma once
 #include <cstdint>
+#include <string>
 
 #include "program_header.h"
 
@@ -14,6 +15,8 @@ bool RuntimeInitialised();
 // they are read on first use without changing the current directory.
 const wchar_t* ProgramDirectory();
 const wchar_t* ProgramFileName();
+// The host's way to read them (once, on first use).
+void ReadExecutablePath(std::wstring* directory, std::wstring* fileName);
 
 void* RuntimeOwnerWindow();  // null before start-up
 uint32_t StartupThreadId();  // 0 before start-up
@@ -28,6 +31,11 @@ void SetFormDataLoader(FormDataLoader loader);
 
 // Sent to the hidden owner window by a thread that ends the process.
 const uint32_t kExitRequestMessage = 0x83E7;
+
+// For the host's InitialiseRuntime: BeginStartup is false when start-up has run before, and
+// keeps the header (null: the program's own) and its words; FinishStartup runs steps 6-9.
+bool BeginStartup(const ProgramHeader* header);
+void FinishStartup();
 
 // Pieces of the exit path (exit_path.cpp).
 void NotifyLibraries(int32_t code);

@@ -1,36 +1,14 @@
-// The table of late-bound functions on a native host: the same 27 slots, filled the same
-// lazy way, but each (library, function) name resolves to the program's own implementation
-// (native/system_calls.h) instead of a loaded module. A name it does not have is the same
-// fatal error as a missing export on Windows.
+// Binding on a native host: each (library, function) name of the late-bound table resolves to
+// the program's own implementation (native/system_calls.h) instead of a loaded module. A name
+// it does not have is the same fatal error as a missing export on Windows.
 #include "runtime/dll_commands.h"
 
 #include <strings.h>
 #include <windows.h>
 
 #include <cstring>
-#include <string>
 
 #include "native/system_calls.h"
-#include "runtime/error_report.h"
-#include "runtime/program_header.h"
-
-const char* const kDllLibraryNames[kDllEntryCount] = {
-    "Crypt32.dll",  "kernel32.dll", "Kernel32.dll", "advapi32.dll", "advapi32.dll", "advapi32.dll",
-    "advapi32.dll", "advapi32.dll", "advapi32.dll", "kernel32.dll", "kernel32.dll", "kernel32.dll",
-    "advapi32.dll", "advapi32.dll", "advapi32.dll", "advapi32.dll", "advapi32.dll", "kernel32.dll",
-    "kernel32.dll", "kernel32.dll", "ole32.dll",    "ole32.dll",    "kernel32.dll", "user32.dll",
-    "kernel32.dll", "Crypt32.dll",  "user32.dll",
-};
-
-const char* const kDllFunctionNames[kDllEntryCount] = {
-    "CryptBinaryToStringA", "WideCharToMultiByte", "MultiByteToWideChar", "CryptAcquireContextA",
-    "CryptReleaseContext",  "CryptCreateHash",     "CryptHashData",       "CryptDestroyHash",
-    "CryptGetHashParam",    "GetProcessHeap",      "HeapAlloc",           "RtlFillMemory",
-    "CryptAcquireContextA", "CryptCreateHash",     "CryptReleaseContext", "CryptHashData",
-    "CryptGetHashParam",    "lstrlenW",            "RtlMoveMemory",       "HeapFree",
-    "CoInitialize",         "CoUninitialize",      "LCMapStringA",        "CharUpperA",
-    "lstrlenA",             "CryptStringToBinaryA", "CharLowerA",
-};
 
 namespace {
 // The heap and memory entries with the argument types the engine passes (32-bit sizes).
@@ -88,25 +66,6 @@ const Export kExports[] = {
 const char* const kSystemLibraries[] = {"kernel32.dll", "gdi32.dll", "user32.dll",
                                         "advapi32.dll", "mpr.dll",   "shell32.dll"};
 
-const char* g_libraries[kDllEntryCount];
-const char* g_functions[kDllEntryCount];
-void* g_addresses[kDllEntryCount];
-int g_count = 0;
-bool g_ready = false;
-int g_sourceCount = 0;
-const char* const* g_sourceLibraries = nullptr;
-const char* const* g_sourceFunctions = nullptr;
-
-void EnsureReady() {
-    if (g_ready) return;
-    if (g_sourceLibraries) {
-        SetUpDllCommands(g_sourceCount, g_sourceLibraries, g_sourceFunctions);
-    } else {
-        const ProgramHeader& h = TheProgramHeader();
-        SetUpDllCommands(h.dllCommandCount, h.dllLibraries, h.dllFunctions);
-    }
-}
-
 // The file part of a library name: a path ("C:\...\Kernel32.dll") names the same library.
 const char* FilePart(const char* library) {
     const char* cut = strrchr(library, '\\');
@@ -121,36 +80,7 @@ void* Find(const char* library, const char* function) {
     return nullptr;
 }
 
-[[noreturn]] void BindingFailed(const char* library, const char* function) {
-    std::string message;
-    if (*library) {
-        message = "无法找到指定DLL库文件“";
-        message += library;
-        message += "”中的输出命令“";
-    } else {
-        message = "无法找到指定DLL库文件中的输出命令“";
-    }
-    message += function;
-    message += "”";
-    RaiseFatalMessage(message.c_str());
-}
 }  // namespace
-
-void SetUpDllCommands(int count, const char* const* libraries, const char* const* functions) {
-    if (count < 0) count = 0;
-    if (count > kDllEntryCount) count = kDllEntryCount;
-    if (!libraries || !functions) count = 0;
-    g_sourceCount = count;
-    g_sourceLibraries = libraries;
-    g_sourceFunctions = functions;
-    for (int i = 0; i < kDllEntryCount; ++i) {
-        g_libraries[i] = i < count ? libraries[i] : nullptr;
-        g_functions[i] = i < count ? functions[i] : nullptr;
-        g_addresses[i] = nullptr;
-    }
-    g_count = count;
-    g_ready = true;
-}
 
 void* BindDllFunction(const char* library, const char* function, void** module) {
     if (!library) library = "";
@@ -170,27 +100,5 @@ void* BindDllFunction(const char* library, const char* function, void** module) 
     return address;
 }
 
-void* BindDllCommand(int entry) {
-    EnsureReady();
-    if (entry < 0 || entry >= g_count) RaiseRuntimeError(1, 0, entry);
-    if (g_addresses[entry]) return g_addresses[entry];
-    const char* library = g_libraries[entry] ? g_libraries[entry] : "";
-    const char* function = g_functions[entry] ? g_functions[entry] : "";
-    void* address = BindDllFunction(library, function, nullptr);
-    if (!address) BindingFailed(library, function);
-    g_addresses[entry] = address;
-    return address;
-}
-
-void FreeDllCommands() {
-    for (int i = 0; i < kDllEntryCount; ++i) {
-        g_addresses[i] = nullptr;
-        g_libraries[i] = nullptr;
-        g_functions[i] = nullptr;
-    }
-    g_count = 0;
-    g_ready = false;
-}
-
-void* DllCommandAddress(int entry) { return entry >= 0 && entry < kDllEntryCount ? g_addresses[entry] : nullptr; }
-void* DllCommandModule(int) { return nullptr; }
+// There are no modules to give back.
+void ReleaseDllModule(void*) {}
