@@ -1,5 +1,5 @@
 // The program's own implementations of the operating-system functions that the engine and
-// runtime call, for a native host. The late-bound table (native/dll_table.cpp) resolves
+// runtime call, for a native host. The late-bound table (native/dll_binding.cpp) resolves
 // its names to these; each takes the arguments as the engine passes them and behaves as
 // the Windows function does in the ways the engine relies on.
 #pragma once
