@@ -50,14 +50,15 @@ fi
 [ "$wine" = 0 ] || "$wht" list >/dev/null  # the Wine prefix is made before anything is timed
 
 seconds() { local s e; s=$(date +%s.%N); "$@" >/dev/null 2>&1; e=$(date +%s.%N); echo "$e - $s" | bc; }
-rate() { echo "scale=1; $mb / $1" | bc; }
+# printf, not bc's own output: bc writes 0.98 as .98.
+rate() { printf '%.1f' "$(echo "scale=3; $mb / $1" | bc)"; }
 
 median() { sort -n | sed -n 2p; }
 three() { { seconds "$@"; seconds "$@"; seconds "$@"; } | median; }
 # Both outputs of a row are compared, then dropped: they would fill the memory.
 differ=""
 same() { cmp -s "$out/$1" "$out/$2" || differ="$differ $1"; rm -f "$out/$1" "$out/$2"; }
-ratio() { echo "scale=2; $1 / $2" | bc; }
+ratio() { printf '%.2f' "$(echo "scale=4; $1 / $2" | bc)"; }
 row() {
   local what=$1 ours theirs
   ours=$(three bash -c "$2")
