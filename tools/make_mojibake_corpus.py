@@ -64,9 +64,8 @@ def literal(s):
         elif ord(c) > 0xFFFF:
             out.append("\\U%08X" % ord(c))
         else:
-            out.append("\\u%04X" % ord(c) if ord(c) >= 0xA0 else "\\x%02X" % ord(c))
-            if ord(c) < 0xA0:
-                out.append('" u"')
+            # Octal takes at most three digits, so a digit after it stays a digit of the text.
+            out.append("\\u%04X" % ord(c) if ord(c) >= 0xA0 else "\\%03o" % ord(c))
     return 'u"' + "".join(out) + '"'
 
 
