@@ -41,6 +41,30 @@ int Usage(const std::string& message) {
     return kUsageError;
 }
 
+// The flag parser words its errors in English and the rest of wht speaks Chinese. The forms
+// it uses for a command line gone wrong are few and fixed; any other is shown as it is.
+std::string ParseErrorMessage(const CLI::ParseError& e) {
+    const std::string what = e.what();
+    const size_t colon = what.find(": ");
+    if (dynamic_cast<const CLI::ExtrasError*>(&e) && colon != std::string::npos)
+        return "不认识的参数：" + what.substr(colon + 2);
+    if (dynamic_cast<const CLI::RequiredError*>(&e) && what == "A subcommand is required")
+        return "没有说做哪项转换。";
+    if (colon == std::string::npos) return what;
+    const std::string name = what.substr(0, colon), rest = what.substr(colon + 2);
+    if (dynamic_cast<const CLI::ArgumentMismatch*>(&e)) {
+        if (rest.size() >= 7 && rest.compare(rest.size() - 7, 7, "missing") == 0) return name + " 后面少了它的值。";
+        if (rest.compare(0, 7, "At Most") == 0) return name + " 只能给一次。";
+    }
+    const size_t notIn = rest.find(" not in {");
+    if (dynamic_cast<const CLI::ValidationError*>(&e) && notIn != std::string::npos && rest.back() == '}') {
+        std::string choices;
+        for (char ch : rest.substr(notIn + 9, rest.size() - notIn - 10)) choices += ch == ',' ? std::string("、") : std::string(1, ch);
+        return name + " 不能是“" + rest.substr(0, notIn) + "”，只能是 " + choices + "。";
+    }
+    return what;
+}
+
 void PrintList() {
     std::string table;
     for (const Conversion& c : Conversions())
@@ -301,7 +325,7 @@ int main(int argc, char** argv) {
         WriteText(shown->help());
         return 0;
     } catch (const CLI::ParseError& e) {
-        return Usage(e.what());
+        return Usage(ParseErrorMessage(e));
     }
     CLI::App* chosen = app.get_subcommands().front();
     if (chosen->get_name() == "list") {

@@ -90,6 +90,9 @@ onto its own input              |            | wht gbk-to-utf8 same.txt -o same.
 dash is standard output         | x          | wht base64-encode -o -           | 0 | eA== |
 a pipe named by -o stays a pipe  | x          | mkfifo p && { timeout 20 cat p > fromfifo & } && wht base64-encode -o p; s=$?; wait; cat fromfifo; exit $s | 0 | eA== |
 unknown name                    |            | wht no-such-thing                | 2 | | 没有名叫
+an option it does not have      |            | wht md5 --in gbk                 | 2 | | 不认识的参数：--in
+an option without its value     |            | wht md5 -o                       | 2 | | --output 后面少了它的值
+a value it cannot take          | x          | wht url-encode-gbk --in latin1   | 2 | | --in 不能是“latin1”，只能是 auto、gbk
 # Lines other tools read; text results exactly their bytes.
 one digest                      | hello      | wht md5                          | 0 | 5d41402abc4b2a76b9719d911017c592\n |
 digests of several              |            | wht sha256 h1 h2 > SUMS && sha256sum --quiet -c SUMS | 0 | |
