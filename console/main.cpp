@@ -285,35 +285,46 @@ int main(int argc, char** argv) {
         return Usage("没有名叫“" + args[1] + "”的转换。");
 
     CLI::App app("文汇通的转换，用在文件、管道和批处理上。", "wht");
+    // The help speaks the program's language; the conversions added below take this over.
+    const char* const labels[][2] = {{"Usage", "用法"}, {"OPTIONS", "选项"}, {"SUBCOMMAND", "名称"},
+                                     {"Positionals", "参数"}, {"REQUIRED", "必须给出"}};
+    for (const auto& l : labels) app.get_formatter()->label(l[0], l[1]);
+    app.option_defaults()->group("选项");
+    app.set_help_flag("-h,--help", "显示这份说明");
     app.require_subcommand(1);
     // A path such as /tmp/a.txt is a file, not an option (Linux paths under Wine).
     app.allow_windows_style_options(false);
     app.footer("例如：wht sha256 download.iso；wht gbk-to-utf8 in.txt -o out.txt；printf 中文 | wht url-encode-gbk");
-    app.add_subcommand("list", "列出全部转换：名称、窗口里的标题、读什么、写什么");
+    app.add_subcommand("list", "列出全部转换：名称、窗口里的标题、读什么、写什么")->group("转换");
     std::string shell;
-    app.add_subcommand("completion", "给 shell 的补全脚本：source <(wht completion bash)")
-        ->add_option("shell", shell, "bash")
-        ->check(CLI::IsMember({"bash"}));
+    CLI::App* completion = app.add_subcommand("completion", "给 shell 的补全脚本：source <(wht completion bash)");
+    completion->group("转换");
+    completion->add_option("shell", shell, "哪个 shell 的")->check(CLI::IsMember({"bash"}));
     Arguments a;
     for (const Conversion& c : Conversions()) {
         std::string what = GbkMessage(c.caption) + "（读" + FormName(c, false) + "，写" + FormName(c, true) + "）";
         CLI::App* sub = app.add_subcommand(c.name, what);
+        sub->group("转换");
         std::istringstream aliases(c.aliases);
         for (std::string alias; aliases >> alias;) sub->alias(alias);
         sub->footer(std::string("例如：") + c.example);
-        sub->add_option("files", a.files, "输入文件；没有或为 - 时读标准输入");
-        sub->add_option("-o,--output", a.output, "结果写进这个文件（- 是标准输出；几个输入时：文件夹）");
+        sub->add_option("files", a.files, "输入文件；没有或为 - 时读标准输入")->type_name("FILE");
+        sub->add_option("-o,--output", a.output, "结果写进这个文件（- 是标准输出；几个输入时：文件夹）")->type_name("FILE");
         if (c.reads == Form::kText)
             sub->add_option("--in", a.in, "输入的编码（auto：BOM，否则整个是有效的UTF-8，否则GBK）")
+                ->type_name("ENCODING")
                 ->check(CLI::IsMember({"auto", "gbk", "utf-8", "utf-16le", "utf-16be"}));
         if (c.writes == Form::kText)
             sub->add_option("--out", a.out, "输出的编码（默认：文件和管道用UTF-8，控制台窗口照它自己的方式）")
+                ->type_name("ENCODING")
                 ->check(CLI::IsMember({"gbk", "utf-8", "utf-16le"}));
         if (c.slicing == Slicing::kDigest)
-            sub->add_option("-c,--check", a.check, "核对这个文件里“校验值  文件名”的每一行（sha256sum 的格式）");
+            sub->add_option("-c,--check", a.check, "核对这个文件里“校验值  文件名”的每一行（sha256sum 的格式）")->type_name("FILE");
         if (std::string(c.name) == "fix-mojibake")
             sub->add_flag("--all", a.all, "列出窗口里的整份报告：最多五个候选，最像的在前");
     }
+
+    for (CLI::App* sub : app.get_subcommands([](CLI::App*) { return true; })) sub->get_help_ptr()->group("选项");
 
     std::vector<const char*> argvUtf8;
     for (const std::string& s : args) argvUtf8.push_back(s.c_str());
@@ -322,7 +333,7 @@ int main(int argc, char** argv) {
     } catch (const CLI::CallForHelp&) {
         CLI::App* shown = &app;
         for (CLI::App* sub : app.get_subcommands()) shown = sub;
-        WriteText(shown->help());
+        WriteText(shown == &app ? app.help() : shown->help("wht"));
         return 0;
     } catch (const CLI::ParseError& e) {
         return Usage(ParseErrorMessage(e));

@@ -93,6 +93,7 @@ unknown name                    |            | wht no-such-thing                
 an option it does not have      |            | wht md5 --in gbk                 | 2 | | 不认识的参数：--in
 an option without its value     |            | wht md5 -o                       | 2 | | --output 后面少了它的值
 a value it cannot take          | x          | wht url-encode-gbk --in latin1   | 2 | | --in 不能是“latin1”，只能是 auto、gbk
+help names the whole command     |            | wht md5 --help > h && sed -n 2p h | 0 | 用法: wht md5 [选项] [files...]\n |
 # Lines other tools read; text results exactly their bytes.
 one digest                      | hello      | wht md5                          | 0 | 5d41402abc4b2a76b9719d911017c592\n |
 digests of several              |            | wht sha256 h1 h2 > SUMS && sha256sum --quiet -c SUMS | 0 | |
