@@ -76,8 +76,14 @@ void PrintList() {
 void PrintCompletion() {
     std::string names = "list completion";
     for (const Conversion& c : Conversions()) names += std::string(" ") + c.name;
+    // After --in, --out or completion the word is one of their values, not a file.
     WriteText("_wht() {\n"
-              "  local cur=${COMP_WORDS[COMP_CWORD]}\n"
+              "  local cur=${COMP_WORDS[COMP_CWORD]} prev=${COMP_WORDS[COMP_CWORD-1]}\n"
+              "  case \"$prev\" in\n"
+              "    --in) COMPREPLY=($(compgen -W 'auto gbk utf-8 utf-16le utf-16be' -- \"$cur\")); return ;;\n"
+              "    --out) COMPREPLY=($(compgen -W 'gbk utf-8 utf-16le' -- \"$cur\")); return ;;\n"
+              "    completion) COMPREPLY=($(compgen -W 'bash' -- \"$cur\")); return ;;\n"
+              "  esac\n"
               "  if [ \"$COMP_CWORD\" -eq 1 ]; then\n"
               "    COMPREPLY=($(compgen -W '" + names + "' -- \"$cur\"))\n"
               "  else\n"

@@ -7,7 +7,7 @@ wht=$(readlink -f "${1:?usage: posix_console.sh WHT}")
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 cd "$work"
-failed=0
+failed=0 got=""
 check() { if [ "$2" != "$3" ]; then echo "FAILED: $1: got '$2', expected '$3'"; failed=1; fi; }
 printf old > ro.txt && chmod 444 ro.txt
 printf abc | "$wht" base64-encode -o ro.txt 2>/dev/null
@@ -29,5 +29,13 @@ head -c 9000001 /dev/urandom > big.bin
 check "a file digested while it is read" "$("$wht" sha256 big.bin):$("$wht" md5 < big.bin)" \
   "$(sha256sum < big.bin | cut -c1-64):$(md5sum < big.bin | cut -c1-32)"
 rm -f big.bin
+# Completion: names, options, the values of --in, files.
+source <("$wht" completion bash)
+for words in "wht gbk-to-u" "wht md5 --ch" "wht url-encode-gbk --in utf-16" "wht completion b" "wht md5 kep"; do
+  COMP_WORDS=($words) COMP_CWORD=$(($(wc -w <<<"$words") - 1)) COMPREPLY=()
+  _wht
+  got="$got${got:+;}${COMPREPLY[*]}"
+done
+check "completion" "$got" "gbk-to-utf8 gbk-to-utf16;--check;utf-16le utf-16be;bash;kept.txt"
 check "no temporary file" "$(ls | grep -c wht-)" 0
 exit $failed
