@@ -79,7 +79,6 @@ void* Find(const char* library, const char* function) {
         if (strcasecmp(e.library, library) == 0 && strcmp(e.function, function) == 0) return e.address;
     return nullptr;
 }
-
 }  // namespace
 
 void* BindDllFunction(const char* library, const char* function, void** module) {

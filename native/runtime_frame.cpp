@@ -32,7 +32,7 @@ std::wstring Widen(const std::string& s) {
 // relative to it, and it has no files of its own beside it to find.
 void InitialiseRuntime(const ProgramHeader* header) {
     if (!BeginStartup(header)) return;
-    ProgramDirectory();
+    ProgramDirectory();  // read now: /proc/self/exe names a replaced program "... (deleted)"
     FinishStartup();
 }
 

@@ -32,7 +32,6 @@ HMODULE LoadFromProgramDirectory(const char* library) {
     path.resize(at + n - 1);
     return LoadLibraryW(path.c_str());
 }
-
 }  // namespace
 
 void* BindDllFunction(const char* library, const char* function, void** module) {
